@@ -1,0 +1,231 @@
+#include "agent/button_table.h"
+
+#include <cwchar>
+
+#include "agent/agent_state.h"
+#include "agent/latches.h"
+#include "agent/start_customizer.h"
+#include "common/settings_key.h"
+#include "platform/os_calls.h"
+
+namespace kestrel {
+
+ButtonTable buttonTable;
+
+namespace {
+
+constexpr int kEnumNameChars = 256;
+
+// Subkey names come from the registry enumeration; a name that does not fit the
+// binding's field is skipped, because a cut name would make the open create a stray key.
+bool FitsKeyName(const wchar_t* name) { return wcslen(name) < kKeyNameChars; }
+
+void ClearSlots(ButtonBinding& binding) {
+    for (int n = 0; n < kSlotCount; ++n) {
+        binding.slots[n].enabled = 0;
+        SetSlot(binding, n, kActionProgram, std::wstring());
+    }
+}
+
+// Appends a binding per subkey of the product key; false when the key cannot be opened.
+bool EnumerateButtonSubkeys() {
+    HKEY baseKey = nullptr;
+    // The handheld ignores the access mask; the desktop needs read rights to enumerate.
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKeyPath, 0, KEY_READ, &baseKey) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    wchar_t name[kEnumNameChars];
+    for (DWORD index = 0;; ++index) {
+        DWORD size = kEnumNameChars;
+        if (RegEnumKeyExW(baseKey, index, name, &size, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        if (FitsKeyName(name)) {
+            buttonTable.push_back(MakeBinding(name));
+        }
+    }
+    RegCloseKey(baseKey);
+    return true;
+}
+
+void ReadSlot(ButtonBinding& binding, int n) {
+    wchar_t valueName[32];
+    DWORD slotEnabled = 0;
+    wsprintfW(valueName, kValueSlotEnabledFormat, n);
+    if (!SettingsKey::ReadDword(valueName, slotEnabled)) {
+        return;
+    }
+    binding.slots[n].enabled = slotEnabled != 0 ? 1 : 0;
+    if (slotEnabled != 1) {
+        return;
+    }
+    DWORD mode = 0;
+    wsprintfW(valueName, kValueSlotModeFormat, n);
+    if (!SettingsKey::ReadDword(valueName, mode)) {
+        return;
+    }
+    wchar_t command[kStringChars] = {};
+    wsprintfW(valueName, kValueSlotCmdFormat, n);
+    if (!SettingsKey::ReadString(valueName, command)) {
+        return;
+    }
+    SetSlot(binding, n, static_cast<int32_t>(mode), command);
+}
+
+void ReadBinding(ButtonBinding& binding) {
+    wchar_t path[256];
+    wsprintfW(path, kButtonKeyFormat, kProductKeyPath, binding.keyName);
+    if (!SettingsKey::OpenKey(path)) {
+        return;
+    }
+    DWORD enabled = 0;
+    SettingsKey::ReadDword(kValueEnabled, enabled);
+    binding.enabled = enabled != 0 ? 1 : 0;
+    ClearSlots(binding);
+    for (int n = 0; n < kSlotCount; ++n) {
+        ReadSlot(binding, n);
+    }
+    SettingsKey::CloseKey();
+}
+
+// A missing value keeps the time in force.
+void ReadPressTimes() {
+    if (!SettingsKey::OpenKey(kProductKeyPath)) {
+        return;
+    }
+    SettingsKey::ReadDword(kValueDoubleTime, doubleTime);
+    SettingsKey::ReadDword(kValueHoldTime, holdTime);
+    SettingsKey::CloseKey();
+}
+
+// wParam is wider than a key code; a value that does not fit names no button.
+const ButtonBinding* FindBindingForMessage(WPARAM vk) {
+    return vk <= 0xFFFFFFFFu ? FindBindingByKey(static_cast<UINT>(vk)) : nullptr;
+}
+
+bool HasHotKeys(const ButtonBinding& binding) {
+    return binding.enabled == 1 && binding.hotKeyId != kNoHotKeyId;
+}
+
+}  // namespace
+
+ButtonBinding MakeBinding(const wchar_t* subkeyName) {
+    ButtonBinding binding;
+    wcsncpy(binding.keyName, subkeyName, kKeyNameChars - 1);
+    binding.keyName[kKeyNameChars - 1] = L'\0';
+
+    wchar_t digits[3] = {};
+    const size_t length = wcslen(subkeyName);
+    if (length > 2) {
+        digits[0] = subkeyName[2];
+        if (length > 3) {
+            digits[1] = subkeyName[3];
+        }
+    }
+    unsigned int vk = 0;
+    swscanf(digits, L"%x", &vk);
+    binding.vk = vk;
+    return binding;
+}
+
+void SetSlot(ButtonBinding& binding, int pressKind, int32_t type, std::wstring command) {
+    binding.slots[pressKind].type = type;
+    binding.slots[pressKind].command = std::move(command);
+}
+
+bool LoadButtons(HWND window) {
+    if (!buttonTable.empty()) {
+        UnregisterAllHotKeys(window);
+        buttonTable.clear();
+    }
+    if (!EnumerateButtonSubkeys() || buttonTable.empty()) {
+        StartCustomizer();
+        return false;
+    }
+    for (ButtonBinding& binding : buttonTable) {
+        ReadBinding(binding);
+    }
+    RegisterAllHotKeys(window);
+    ReadPressTimes();
+    return true;
+}
+
+void RegisterButtonHotKeys(HWND window, int baseId, UINT vk) {
+    platform::Os().RegisterHotKey(window, baseId, kHotKeyModsPlain, vk);
+    platform::Os().RegisterHotKey(window, baseId + kShiftIdOffset, kHotKeyModsShift, vk);
+    platform::Os().RegisterHotKey(window, baseId + kControlIdOffset, kHotKeyModsControl, vk);
+}
+
+void UnregisterButtonHotKeys(HWND window, int baseId) {
+    platform::Os().UnregisterHotKey(window, baseId);
+    platform::Os().UnregisterHotKey(window, baseId + kShiftIdOffset);
+    platform::Os().UnregisterHotKey(window, baseId + kControlIdOffset);
+}
+
+// The id scheme has room for 16 buttons; further enabled buttons stay without hot keys
+// rather than take ids that fold onto another button's.
+void RegisterAllHotKeys(HWND window) {
+    int nextId = 0;
+    for (ButtonBinding& binding : buttonTable) {
+        if (binding.enabled != 1) {
+            continue;
+        }
+        if (nextId >= kMaxHotKeyButtons) {
+            binding.hotKeyId = kNoHotKeyId;
+            continue;
+        }
+        binding.hotKeyId = nextId;
+        RegisterButtonHotKeys(window, nextId, binding.vk);
+        ++nextId;
+    }
+}
+
+void UnregisterAllHotKeys(HWND window) {
+    for (const ButtonBinding& binding : buttonTable) {
+        if (HasHotKeys(binding)) {
+            UnregisterButtonHotKeys(window, binding.hotKeyId);
+        }
+    }
+}
+
+ButtonBinding* FindBindingById(int id) {
+    for (ButtonBinding& binding : buttonTable) {
+        if (binding.hotKeyId == id) {
+            return &binding;
+        }
+    }
+    return nullptr;
+}
+
+ButtonBinding* FindBindingByKey(UINT vk) {
+    for (ButtonBinding& binding : buttonTable) {
+        if (binding.vk == vk) {
+            return &binding;
+        }
+    }
+    return nullptr;
+}
+
+void HandleReload() {
+    LoadButtons(agentWindow);
+    ResetLatches();
+}
+
+// A key that no binding has, or a binding without an id, has no hot keys to touch.
+void HandleReleaseTemp(WPARAM vk) {
+    const ButtonBinding* binding = FindBindingForMessage(vk);
+    if (binding && binding->hotKeyId != kNoHotKeyId) {
+        UnregisterButtonHotKeys(agentWindow, binding->hotKeyId);
+    }
+}
+
+void HandleRestoreTemp(WPARAM vk) {
+    const ButtonBinding* binding = FindBindingForMessage(vk);
+    if (binding && binding->hotKeyId != kNoHotKeyId) {
+        RegisterButtonHotKeys(agentWindow, binding->hotKeyId, binding->vk);
+    }
+}
+
+}  // namespace kestrel

@@ -1,0 +1,37 @@
+#pragma once
+// Timing helpers for the benchmark programs: repeated runs, median and worst.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace bench {
+
+inline double NowMicroseconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1e6 / static_cast<double>(frequency.QuadPart);
+}
+
+struct Summary {
+    double median;
+    double worst;
+};
+
+inline Summary Summarize(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return {samples[samples.size() / 2], samples.back()};
+}
+
+// One line a figure, in the form the report script collects: name, median, worst, unit, aim.
+inline void Report(const char* figure, Summary s, const char* unit, const char* aim) {
+    std::printf("%s\t%.3f\t%.3f\t%s\t%s\n", figure, s.median, s.worst, unit, aim);
+}
+
+}  // namespace bench

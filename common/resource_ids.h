@@ -1,0 +1,34 @@
+/* Resource and command ids of both programs. Plain #defines, because the resource
+   compiler reads this file as well as the C++ code. */
+#pragma once
+
+/* Agent */
+#define IDI_AGENT 101
+#define IDR_TRAY_MENU 102
+#define IDD_ABOUT 103
+#define IDR_ACCELERATORS 3
+#define IDM_SETTINGS 40005
+#define IDM_EXIT 40006
+#define IDM_ABOUT 40007
+#define IDM_ACCEL_SELECT_ALL 40003
+
+/* Customizer */
+#define IDI_CUSTOMIZER 128
+#define IDI_BUTTON_DEFAULT 131
+#define IDD_PAGE_BUTTONS 103
+#define IDD_PAGE_TIMING 104
+#define IDC_LIST_BUTTONS 1009
+#define IDC_COMBO_PROGRAM 1010
+#define IDC_LIST_MODES 1011
+#define IDC_SLIDER_DOUBLE 1011
+#define IDC_LABEL_DOUBLE 1012
+#define IDC_LABEL_DOUBLE_UNIT 1013
+#define IDC_SLIDER_HOLD 1014
+#define IDC_LABEL_HOLD 1015
+#define IDC_LABEL_HOLD_UNIT 1016
+#define IDC_RESTORE_DEFAULTS 1002
+
+/* The handheld's caption OK button; desktop Win32 has no such extended style. */
+#ifndef WS_EX_CAPTIONOKBTN
+#define WS_EX_CAPTIONOKBTN 0x80000000L
+#endif

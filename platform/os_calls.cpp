@@ -1,0 +1,52 @@
+#include "platform/os_calls.h"
+
+#include "platform/hotkeys.h"
+
+namespace platform {
+
+BOOL OsCalls::RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk) {
+    return RegisterKeyUpHotKey(window, id, modifiers, vk);
+}
+
+BOOL OsCalls::UnregisterHotKey(HWND window, int id) { return UnregisterKeyUpHotKey(window, id); }
+
+UINT_PTR OsCalls::SetTimer(HWND window, UINT_PTR id, UINT elapse) {
+    return ::SetTimer(window, id, elapse, nullptr);
+}
+
+BOOL OsCalls::KillTimer(HWND window, UINT_PTR id) { return ::KillTimer(window, id); }
+
+void OsCalls::keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
+    ::keybd_event(vk, scan, flags, extraInfo);
+}
+
+BOOL OsCalls::ShellExecuteExW(SHELLEXECUTEINFOW* info) { return ::ShellExecuteExW(info); }
+
+BOOL OsCalls::SipGetInfo(SIPINFO* info) { return ::SipGetInfo(info); }
+
+BOOL OsCalls::SipShowIM(DWORD flags) { return ::SipShowIM(flags); }
+
+HWND OsCalls::FindWindowW(LPCWSTR className, LPCWSTR title) {
+    return ::FindWindowW(className, title);
+}
+
+BOOL OsCalls::SetForegroundWindow(HWND window) { return ::SetForegroundWindow(window); }
+
+int OsCalls::MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    return ::MessageBoxW(owner, text, caption, type);
+}
+
+DWORD OsCalls::GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size) {
+    return ::GetModuleFileNameW(module, path, size);
+}
+
+namespace {
+OsCalls realCalls;
+OsCalls* currentCalls = &realCalls;
+}  // namespace
+
+OsCalls& Os() { return *currentCalls; }
+
+void SetOs(OsCalls* calls) { currentCalls = calls ? calls : &realCalls; }
+
+}  // namespace platform

@@ -1,0 +1,37 @@
+#pragma once
+// The narrow seam between Kestrel and the operating system. Every call whose effect a
+// test wants to see (timers, hot keys, keystrokes, program starts, the input panel,
+// message boxes) goes through Os(). The default object makes the real call; a test
+// installs an object of its own with SetOs() and records what would have happened.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/sip.h"
+
+namespace platform {
+
+class OsCalls {
+public:
+    virtual ~OsCalls() = default;
+
+    virtual BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk);
+    virtual BOOL UnregisterHotKey(HWND window, int id);
+    virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse);
+    virtual BOOL KillTimer(HWND window, UINT_PTR id);
+    virtual void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+    virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);
+    virtual BOOL SipGetInfo(SIPINFO* info);
+    virtual BOOL SipShowIM(DWORD flags);
+    virtual HWND FindWindowW(LPCWSTR className, LPCWSTR title);
+    virtual BOOL SetForegroundWindow(HWND window);
+    virtual int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+    virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
+};
+
+// The object that receives the calls now.
+OsCalls& Os();
+
+// Installs `calls` as the receiver; nullptr puts the real calls back.
+void SetOs(OsCalls* calls);
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+# Shared by the run and test commands: installs what is missing, builds, and keeps a
+# private Wine prefix on a private Xvfb display. Source it; do not run it.
+
+KESTREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KESTREL_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth cmake
+    ninja-build googletest fonts-ipafont-gothic imagemagick xdotool)
+export PATH="/usr/lib/wine:$PATH"
+
+log() { printf '[kestrel] %s\n' "$*" >&2; }
+
+# apt-get update once, then install only what is missing.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "${KESTREL_PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# build DIR [cmake args...]
+build_all() {
+    local dir=$1
+    shift
+    cmake -S "$KESTREL_ROOT" -B "$dir" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$KESTREL_ROOT/cmake/mingw-w64-posix.cmake" \
+        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    cmake --build "$dir"
+}
+
+# A display of our own: Xvfb on the first free number.
+start_xvfb() {
+    local n
+    for n in $(seq 91 150); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    KESTREL_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+    done
+    log "Xvfb did not start"
+    return 1
+}
+
+# Japanese dialog fonts: Wine has no glyphs under the names the templates use.
+configure_fonts() {
+    local face
+    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic"; do
+        wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f \
+            >/dev/null 2>&1
+    done
+}
+
+# start_wine PREFIX: makes the prefix inside the display session (a prefix made without
+# one leaves a desktop that can show no window) and keeps one wineserver for the run.
+start_wine() {
+    export WINEPREFIX=$1
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    local fresh=0
+    [ -f "$WINEPREFIX/system.reg" ] || fresh=1
+    mkdir -p "$WINEPREFIX"
+    wineserver -p
+    if [ $fresh -eq 1 ]; then
+        log "making Wine prefix $WINEPREFIX"
+        wine64 wineboot -i >/dev/null 2>&1
+    fi
+    configure_fonts
+}
+
+stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+    [ -n "${KESTREL_XVFB_PID:-}" ] && kill "$KESTREL_XVFB_PID" >/dev/null 2>&1
+    return 0
+}

@@ -1,0 +1,299 @@
+#include "agent/button_table.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "agent/agent_state.h"
+#include "agent/latches.h"
+#include "support/recording_os.h"
+#include "support/registry.h"
+
+using namespace kestrel;
+using testing_support::RecordingOs;
+using testing_support::SetDword;
+using testing_support::SetString;
+using Calls = std::vector<std::string>;
+
+namespace {
+
+const std::wstring kBase = kProductKeyPath;
+HWND const kWindow = reinterpret_cast<HWND>(0x4242);
+
+class ButtonTableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+        buttonTable.clear();
+        doubleTime = kDefaultDoubleTime;
+        holdTime = kDefaultHoldTime;
+        agentWindow = kWindow;
+    }
+    void TearDown() override {
+        buttonTable.clear();
+        agentWindow = nullptr;
+    }
+
+    static void Button(const wchar_t* name, DWORD enabled) {
+        SetDword(HKEY_CURRENT_USER, kBase + L"\\" + name, L"Enabled", enabled);
+    }
+    static void Slot(const wchar_t* name, int n, DWORD enabled, DWORD mode,
+                     const std::wstring& command) {
+        const std::wstring path = kBase + L"\\" + name;
+        const std::wstring suffix = std::to_wstring(n);
+        SetDword(HKEY_CURRENT_USER, path, (L"Enabled_" + suffix).c_str(), enabled);
+        SetDword(HKEY_CURRENT_USER, path, (L"Mode_" + suffix).c_str(), mode);
+        SetString(HKEY_CURRENT_USER, path, (L"Cmd_" + suffix).c_str(), command);
+    }
+
+    RecordingOs os;
+};
+
+TEST_F(ButtonTableTest, MakeBindingTakesTheKeyFromCharactersThreeAndFour) {
+    struct Case {
+        const wchar_t* name;
+        uint32_t vk;
+    } cases[] = {{L"40C1", 0xC1}, {L"40C", 0xC}, {L"40", 0}, {L"", 0},
+                 {L"40ZZ", 0}, {L"401Z", 0x1}, {L"40c5", 0xC5}, {L"ABCDEFG", 0xCD}};
+    for (const Case& c : cases) {
+        ButtonBinding binding = MakeBinding(c.name);
+        EXPECT_EQ(binding.vk, c.vk) << std::string(c.name, c.name + wcslen(c.name));
+        EXPECT_STREQ(binding.keyName, c.name);
+        EXPECT_EQ(binding.enabled, 0);
+        EXPECT_EQ(binding.hotKeyId, kNoHotKeyId);
+        for (const ActionSlot& slot : binding.slots) {
+            EXPECT_EQ(slot.enabled, 0);
+            EXPECT_EQ(slot.type, 0);
+            EXPECT_TRUE(slot.command.empty());
+        }
+    }
+}
+
+TEST_F(ButtonTableTest, EnabledButtonsGetConsecutiveIdsWithShiftAndCtrlVariants) {
+    Button(L"40C1", 1);
+    Button(L"40C2", 0);
+    Button(L"40C3", 1);
+
+    EXPECT_TRUE(LoadButtons(kWindow));
+
+    ASSERT_EQ(buttonTable.size(), 3u);
+    EXPECT_EQ(buttonTable[0].vk, 0xC1u);
+    EXPECT_EQ(buttonTable[1].vk, 0xC2u);
+    EXPECT_EQ(buttonTable[2].vk, 0xC3u);
+    EXPECT_EQ(buttonTable[1].hotKeyId, kNoHotKeyId);
+    EXPECT_EQ(os.calls, (Calls{
+                            "RegisterHotKey(0, 0x1008, 0xC1)",
+                            "RegisterHotKey(16, 0x100C, 0xC1)",
+                            "RegisterHotKey(32, 0x100A, 0xC1)",
+                            "RegisterHotKey(1, 0x1008, 0xC3)",
+                            "RegisterHotKey(17, 0x100C, 0xC3)",
+                            "RegisterHotKey(33, 0x100A, 0xC3)",
+                        }));
+    ASSERT_NE(FindBindingById(1), nullptr);
+    EXPECT_STREQ(FindBindingById(1)->keyName, L"40C3");
+    EXPECT_EQ(FindBindingById(2), nullptr);
+    EXPECT_EQ(FindBindingByKey(0xC2), &buttonTable[1]);
+    EXPECT_EQ(FindBindingByKey(0xC4), nullptr);
+}
+
+TEST_F(ButtonTableTest, RefusedRegistrationStillNumbersTheButton) {
+    Button(L"40C1", 1);
+    Button(L"40C2", 1);
+    os.hotKeyResult = FALSE;
+    LoadButtons(kWindow);
+    EXPECT_EQ(buttonTable[0].hotKeyId, 0);
+    EXPECT_EQ(buttonTable[1].hotKeyId, 1);
+}
+
+TEST_F(ButtonTableTest, ButtonWithoutEnabledValueIsLoadedButNeverRegistered) {
+    Slot(L"40C1", 0, 1, kActionKeySequence, L"#AC");
+    EXPECT_TRUE(LoadButtons(kWindow));
+    ASSERT_EQ(buttonTable.size(), 1u);
+    EXPECT_EQ(buttonTable[0].enabled, 0);
+    EXPECT_EQ(buttonTable[0].slots[0].command, L"#AC");
+    EXPECT_TRUE(os.CallsStartingWith("RegisterHotKey").empty());
+}
+
+TEST_F(ButtonTableTest, SlotsTakeTypeAndCommandOnlyWhenSwitchedOnWithOne) {
+    Button(L"40C1", 1);
+    Slot(L"40C1", 0, 1, kActionKeySequence, L"#AC");
+    Slot(L"40C1", 1, 2, kActionDeviceCommand, L"1");  // on, but not read further
+    Slot(L"40C1", 2, 0, kActionProgram, L"\\Windows\\x.exe");
+    Button(L"40C2", 1);
+    Slot(L"40C2", 0, 1, 7, L"odd");  // an unknown code is kept as read
+    SetDword(HKEY_CURRENT_USER, kBase + L"\\40C2", L"Enabled_1", 1);
+    SetDword(HKEY_CURRENT_USER, kBase + L"\\40C2", L"Mode_1", kActionKeySequence);
+    SetDword(HKEY_CURRENT_USER, kBase + L"\\40C2", L"Enabled_2", 1);
+    SetString(HKEY_CURRENT_USER, kBase + L"\\40C2", L"Cmd_2", L"#VC");
+
+    ASSERT_TRUE(LoadButtons(kWindow));
+
+    const ButtonBinding& first = buttonTable[0];
+    EXPECT_EQ(first.slots[0].enabled, 1);
+    EXPECT_EQ(first.slots[0].type, kActionKeySequence);
+    EXPECT_EQ(first.slots[0].command, L"#AC");
+    EXPECT_EQ(first.slots[1].enabled, 1);
+    EXPECT_EQ(first.slots[1].type, kActionProgram);
+    EXPECT_EQ(first.slots[1].command, L"");
+    EXPECT_EQ(first.slots[2].enabled, 0);
+    EXPECT_EQ(first.slots[2].command, L"");
+
+    const ButtonBinding& second = buttonTable[1];
+    EXPECT_EQ(second.slots[0].type, 7);
+    EXPECT_EQ(second.slots[0].command, L"odd");
+    // Mode without Cmd, and Cmd without Mode: on, but type 0 with an empty command.
+    EXPECT_EQ(second.slots[1].enabled, 1);
+    EXPECT_EQ(second.slots[1].type, kActionProgram);
+    EXPECT_EQ(second.slots[1].command, L"");
+    EXPECT_EQ(second.slots[2].enabled, 1);
+    EXPECT_EQ(second.slots[2].command, L"");
+}
+
+TEST_F(ButtonTableTest, MissingSettingsStartTheCustomizerAndRegisterNothing) {
+    EXPECT_FALSE(LoadButtons(kWindow));
+    EXPECT_TRUE(buttonTable.empty());
+    EXPECT_TRUE(os.CallsStartingWith("RegisterHotKey").empty());
+    ASSERT_EQ(os.CallsStartingWith("ShellExecuteEx").size(), 1u);
+    EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx")[0],
+              "ShellExecuteEx(C:\\Program Files\\Kestrel\\KestrelConfig.exe)");
+    EXPECT_EQ(doubleTime, 150u);
+    EXPECT_EQ(holdTime, 500u);
+
+    // A product key without button subkeys counts as no settings too.
+    SetDword(HKEY_CURRENT_USER, kBase, L"DoubleTime", 300);
+    EXPECT_FALSE(LoadButtons(kWindow));
+    EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx").size(), 2u);
+    EXPECT_EQ(doubleTime, 150u);
+}
+
+TEST_F(ButtonTableTest, TimesAreReadOverTheValuesInForce) {
+    Button(L"40C1", 1);
+    SetDword(HKEY_CURRENT_USER, kBase, L"DoubleTime", 0);
+    SetDword(HKEY_CURRENT_USER, kBase, L"HoldTime", 99999);
+    ASSERT_TRUE(LoadButtons(kWindow));
+    EXPECT_EQ(doubleTime, 0u);  // used as read, not clamped
+    EXPECT_EQ(holdTime, 99999u);
+
+    // Deleted between two loads: the value of the first load stays.
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kProductKeyPath, L"DoubleTime");
+    SetDword(HKEY_CURRENT_USER, kBase, L"HoldTime", 700);
+    ASSERT_TRUE(LoadButtons(kWindow));
+    EXPECT_EQ(doubleTime, 0u);
+    EXPECT_EQ(holdTime, 700u);
+
+    // A failed reload keeps both.
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+    EXPECT_FALSE(LoadButtons(kWindow));
+    EXPECT_EQ(holdTime, 700u);
+}
+
+TEST_F(ButtonTableTest, ReloadUnregistersTheOldSetThenRegistersTheNewAndResetsLatches) {
+    Button(L"40C1", 1);
+    Button(L"40C2", 1);
+    LoadButtons(kWindow);
+    Button(L"40C1", 0);
+    shiftLatch = true;
+    os.calls.clear();
+
+    HandleReload();
+
+    EXPECT_EQ(os.calls, (Calls{
+                            "UnregisterHotKey(0)",
+                            "UnregisterHotKey(16)",
+                            "UnregisterHotKey(32)",
+                            "UnregisterHotKey(1)",
+                            "UnregisterHotKey(17)",
+                            "UnregisterHotKey(33)",
+                            "RegisterHotKey(0, 0x1008, 0xC2)",
+                            "RegisterHotKey(16, 0x100C, 0xC2)",
+                            "RegisterHotKey(32, 0x100A, 0xC2)",
+                            "keybd_event(16, 0, 0, 1)",
+                            "keybd_event(16, 0, 2, 1)",
+                            "keybd_event(17, 0, 0, 1)",
+                            "keybd_event(17, 0, 2, 1)",
+                        }));
+    EXPECT_FALSE(shiftLatch);
+    // The id of a button follows the new numbering.
+    EXPECT_STREQ(FindBindingById(0)->keyName, L"40C2");
+}
+
+TEST_F(ButtonTableTest, ReloadThatFindsNoSettingsDropsTheOldButtons) {
+    Button(L"40C1", 1);
+    LoadButtons(kWindow);
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+    os.calls.clear();
+
+    HandleReload();
+
+    EXPECT_TRUE(buttonTable.empty());
+    EXPECT_EQ(os.CallsStartingWith("UnregisterHotKey").size(), 3u);
+    EXPECT_TRUE(os.CallsStartingWith("RegisterHotKey").empty());
+    EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx").size(), 1u);
+}
+
+TEST_F(ButtonTableTest, ReleaseAndRestoreTouchOnlyThatButtonsThreeHotKeys) {
+    Button(L"40C1", 1);
+    Button(L"40C2", 0);
+    Button(L"40C3", 1);
+    LoadButtons(kWindow);
+    os.calls.clear();
+
+    HandleReleaseTemp(0xC3);
+    HandleRestoreTemp(0xC3);
+    HandleRestoreTemp(0xC3);  // restoring a button never released registers again
+    HandleReleaseTemp(0xC2);  // disabled: no id, nothing to touch
+    HandleRestoreTemp(0xC2);
+    HandleReleaseTemp(0x99);  // no such button
+    HandleRestoreTemp(0x1000000C1ull);
+
+    EXPECT_EQ(os.calls, (Calls{
+                            "UnregisterHotKey(1)",
+                            "UnregisterHotKey(17)",
+                            "UnregisterHotKey(33)",
+                            "RegisterHotKey(1, 0x1008, 0xC3)",
+                            "RegisterHotKey(17, 0x100C, 0xC3)",
+                            "RegisterHotKey(33, 0x100A, 0xC3)",
+                            "RegisterHotKey(1, 0x1008, 0xC3)",
+                            "RegisterHotKey(17, 0x100C, 0xC3)",
+                            "RegisterHotKey(33, 0x100A, 0xC3)",
+                        }));
+}
+
+TEST_F(ButtonTableTest, ButtonsBeyondTheSixteenthGetNoIdAndNoHotKeys) {
+    for (int i = 0; i < 18; ++i) {
+        wchar_t name[8];
+        wsprintfW(name, L"40%02X", 0xA0 + i);
+        Button(name, 1);
+    }
+    LoadButtons(kWindow);
+    ASSERT_EQ(buttonTable.size(), 18u);
+    EXPECT_EQ(buttonTable[15].hotKeyId, 15);
+    EXPECT_EQ(buttonTable[16].hotKeyId, kNoHotKeyId);
+    EXPECT_EQ(buttonTable[17].hotKeyId, kNoHotKeyId);
+    EXPECT_EQ(os.CallsStartingWith("RegisterHotKey").size(), 48u);
+    EXPECT_EQ(os.CallsStartingWith("RegisterHotKey").back(), "RegisterHotKey(47, 0x100A, 0xAF)");
+
+    os.calls.clear();
+    UnregisterAllHotKeys(kWindow);
+    EXPECT_EQ(os.calls.size(), 48u);
+    HandleReleaseTemp(0xB1);
+    EXPECT_EQ(os.calls.size(), 48u);
+}
+
+TEST_F(ButtonTableTest, OverlongSubkeyNamesAreSkippedWithoutCreatingKeys) {
+    Button(L"40C1", 1);
+    Button(L"40C2ABCDEF", 1);
+    LoadButtons(kWindow);
+    ASSERT_EQ(buttonTable.size(), 1u);
+    EXPECT_STREQ(buttonTable[0].keyName, L"40C1");
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, kBase + L"\\40C2ABC"));
+
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+    Button(L"ThisNameIsFarTooLong", 1);
+    os.calls.clear();
+    EXPECT_FALSE(LoadButtons(kWindow));
+    EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx").size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,184 @@
+#include "common/settings_key.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "support/registry.h"
+
+using namespace kestrel;
+using testing_support::ReadRaw;
+using testing_support::SetValue;
+
+namespace {
+
+const std::wstring kTestPath = L"Software\\KestrelTests\\SettingsKey";
+
+class SettingsKeyTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\KestrelTests");
+        ASSERT_TRUE(SettingsKey::OpenKey(kTestPath.c_str()));
+    }
+    void TearDown() override { SettingsKey::CloseKey(); }
+
+    void StoreRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+        SetValue(HKEY_CURRENT_USER, kTestPath, name, type, data, size);
+    }
+};
+
+TEST_F(SettingsKeyTest, OpenKeyCreatesAMissingKey) {
+    SettingsKey::CloseKey();
+    const std::wstring path = kTestPath + L"\\Fresh\\Deeper";
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, path));
+    EXPECT_TRUE(SettingsKey::OpenKey(path.c_str()));
+    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, path));
+}
+
+TEST_F(SettingsKeyTest, ReadsAndWritesFailWithoutAHeldKeyAndLeaveResultsAlone) {
+    SettingsKey::CloseKey();
+    SettingsKey::CloseKey();  // a second close is harmless
+    DWORD number = 77;
+    wchar_t text[kStringChars] = L"untouched";
+    bool flag = true;
+    EXPECT_FALSE(SettingsKey::ReadDword(L"Any", number));
+    EXPECT_FALSE(SettingsKey::ReadString(L"Any", text));
+    EXPECT_FALSE(SettingsKey::ReadBool(L"Any", flag));
+    EXPECT_FALSE(SettingsKey::WriteDword(L"Any", 1));
+    EXPECT_FALSE(SettingsKey::WriteString(L"Any", L"x"));
+    EXPECT_EQ(number, 77u);
+    EXPECT_STREQ(text, L"untouched");
+    EXPECT_TRUE(flag);
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kTestPath, L"Any").found);
+}
+
+TEST_F(SettingsKeyTest, StringsAreStoredAsFullBlocksAndReadBack) {
+    const std::wstring longest(259, L'x');
+    ASSERT_TRUE(SettingsKey::WriteString(L"Longest", longest.c_str()));
+    ASSERT_TRUE(SettingsKey::WriteString(L"Empty", L""));
+    ASSERT_TRUE(SettingsKey::WriteString(L"Japanese", L"＜ｽﾀｰﾄ ﾒﾆｭｰ＞"));
+
+    for (const wchar_t* name : {L"Longest", L"Empty", L"Japanese"}) {
+        auto raw = ReadRaw(HKEY_CURRENT_USER, kTestPath, name);
+        EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
+        EXPECT_EQ(raw.bytes.size(), 520u);
+    }
+    auto empty = ReadRaw(HKEY_CURRENT_USER, kTestPath, L"Empty");
+    EXPECT_EQ(std::count(empty.bytes.begin(), empty.bytes.end(), 0), 520);
+
+    wchar_t text[kStringChars] = L"preset";
+    EXPECT_TRUE(SettingsKey::ReadString(L"Longest", text));
+    EXPECT_EQ(std::wstring(text), longest);
+    EXPECT_TRUE(SettingsKey::ReadString(L"Empty", text));
+    EXPECT_STREQ(text, L"");
+    EXPECT_TRUE(SettingsKey::ReadString(L"Japanese", text));
+    EXPECT_STREQ(text, L"＜ｽﾀｰﾄ ﾒﾆｭｰ＞");
+}
+
+TEST_F(SettingsKeyTest, OverlongStringKeepsItsFirst259Characters) {
+    const std::wstring tooLong = std::wstring(259, L'a') + L"bcdef";
+    ASSERT_TRUE(SettingsKey::WriteString(L"TooLong", tooLong.c_str()));
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kTestPath, L"TooLong").bytes.size(), 520u);
+    wchar_t text[kStringChars];
+    ASSERT_TRUE(SettingsKey::ReadString(L"TooLong", text));
+    EXPECT_EQ(std::wstring(text), std::wstring(259, L'a'));
+}
+
+TEST_F(SettingsKeyTest, ForeignStringDataIsAlwaysTerminated) {
+    // 260 characters without any terminator (the registry appends one itself when the
+    // character after the data is a zero, so the source goes on past the stored part).
+    const std::wstring full(261, L'z');
+    StoreRaw(L"Full", REG_SZ, full.data(), 520);
+    // An odd number of bytes: the half character is dropped.
+    const wchar_t abc[] = {L'a', L'b', L'c'};
+    StoreRaw(L"Odd", REG_SZ, abc, 5);
+    // Another type: its bytes are taken as characters, terminated after the data.
+    const BYTE bytes[] = {'H', 0, 'i', 0};
+    StoreRaw(L"Binary", REG_BINARY, bytes, sizeof(bytes));
+
+    wchar_t text[kStringChars];
+    wmemset(text, L'#', kStringChars);
+    ASSERT_TRUE(SettingsKey::ReadString(L"Full", text));
+    EXPECT_EQ(std::wstring(text), std::wstring(259, L'z'));
+    wmemset(text, L'#', kStringChars);
+    ASSERT_TRUE(SettingsKey::ReadString(L"Odd", text));
+    EXPECT_STREQ(text, L"ab");
+    wmemset(text, L'#', kStringChars);
+    ASSERT_TRUE(SettingsKey::ReadString(L"Binary", text));
+    EXPECT_STREQ(text, L"Hi");
+}
+
+TEST_F(SettingsKeyTest, StringLongerThanTheBlockIsRefusedAndBufferKept) {
+    const std::wstring huge(400, L'q');
+    StoreRaw(L"Huge", REG_SZ, huge.c_str(), static_cast<DWORD>((huge.size() + 1) * 2));
+    wchar_t text[kStringChars] = L"kept";
+    EXPECT_FALSE(SettingsKey::ReadString(L"Huge", text));
+    EXPECT_STREQ(text, L"kept");
+    EXPECT_FALSE(SettingsKey::ReadString(L"Missing", text));
+    EXPECT_STREQ(text, L"kept");
+}
+
+TEST_F(SettingsKeyTest, NumbersRoundTripAsFourBytesLeastSignificantFirst) {
+    ASSERT_TRUE(SettingsKey::WriteDword(L"Number", 0x12345678));
+    ASSERT_TRUE(SettingsKey::WriteBool(L"On", true));
+    ASSERT_TRUE(SettingsKey::WriteBool(L"Off", false));
+    auto raw = ReadRaw(HKEY_CURRENT_USER, kTestPath, L"Number");
+    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(raw.bytes, (std::vector<BYTE>{0x78, 0x56, 0x34, 0x12}));
+
+    DWORD number = 0;
+    EXPECT_TRUE(SettingsKey::ReadDword(L"On", number));
+    EXPECT_EQ(number, 1u);
+    EXPECT_TRUE(SettingsKey::ReadDword(L"Off", number));
+    EXPECT_EQ(number, 0u);
+    bool flag = false;
+    EXPECT_TRUE(SettingsKey::ReadBool(L"Number", flag));
+    EXPECT_TRUE(flag);
+}
+
+TEST_F(SettingsKeyTest, ReadDwordTakesShortDataZeroExtendedAndRefusesLongData) {
+    const BYTE four[] = {1, 2, 3, 4};
+    StoreRaw(L"FourBinary", REG_BINARY, four, 4);
+    const BYTE two[] = {0x34, 0x12};
+    StoreRaw(L"TwoBytes", REG_BINARY, two, 2);
+    StoreRaw(L"SixBytes", REG_SZ, L"ab", 6);
+
+    DWORD number = 0xFFFFFFFF;
+    EXPECT_TRUE(SettingsKey::ReadDword(L"FourBinary", number));
+    EXPECT_EQ(number, 0x04030201u);
+    number = 0xFFFFFFFF;
+    EXPECT_TRUE(SettingsKey::ReadDword(L"TwoBytes", number));
+    EXPECT_EQ(number, 0x1234u);
+    number = 55;
+    EXPECT_FALSE(SettingsKey::ReadDword(L"SixBytes", number));
+    EXPECT_EQ(number, 55u);
+    EXPECT_FALSE(SettingsKey::ReadDword(L"Missing", number));
+    EXPECT_EQ(number, 55u);
+}
+
+TEST_F(SettingsKeyTest, OpeningAnotherKeyReleasesTheHeldOne) {
+    // Each open while a key is held must not leave the previous handle behind.
+    DWORD handlesBefore = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_TRUE(SettingsKey::OpenKey((kTestPath + L"\\Other").c_str()));
+    }
+    DWORD handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LT(handlesAfter, handlesBefore + 10);
+    ASSERT_TRUE(SettingsKey::WriteDword(L"Here", 5));
+    DWORD value = 0;
+    EXPECT_TRUE(testing_support::ReadDwordValue(HKEY_CURRENT_USER, kTestPath + L"\\Other",
+                                                L"Here", value));
+    EXPECT_EQ(value, 5u);
+}
+
+TEST_F(SettingsKeyTest, FailedOpenKeepsNothingHeld) {
+    // A path under a root that refuses creation fails; no write may reach a stale key.
+    EXPECT_FALSE(SettingsKey::OpenKeyUnder(reinterpret_cast<HKEY>(0x1234), L"Nowhere"));
+    EXPECT_FALSE(SettingsKey::WriteDword(L"Stray", 1));
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kTestPath, L"Stray").found);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+#pragma once
+// A stand-in for the operating system that writes down every call made through the seam,
+// one line per call, so that tests can compare what happened with what should have.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/os_calls.h"
+
+namespace testing_support {
+
+class RecordingOs : public platform::OsCalls {
+public:
+    RecordingOs() { platform::SetOs(this); }
+    ~RecordingOs() override { platform::SetOs(nullptr); }
+
+    std::vector<std::string> calls;
+
+    // What the next calls answer.
+    BOOL hotKeyResult = TRUE;
+    bool sipShown = false;
+    HWND windowToFind = nullptr;
+    std::wstring modulePath = L"C:\\Program Files\\Kestrel\\Kestrel.exe";
+
+    BOOL RegisterHotKey(HWND, int id, UINT modifiers, UINT vk) override {
+        Record("RegisterHotKey(%d, 0x%X, 0x%X)", id, modifiers, vk);
+        return hotKeyResult;
+    }
+    BOOL UnregisterHotKey(HWND, int id) override {
+        Record("UnregisterHotKey(%d)", id);
+        return hotKeyResult;
+    }
+    UINT_PTR SetTimer(HWND, UINT_PTR id, UINT elapse) override {
+        Record("SetTimer(%u, %u)", static_cast<unsigned>(id), elapse);
+        return id;
+    }
+    BOOL KillTimer(HWND, UINT_PTR id) override {
+        Record("KillTimer(%u)", static_cast<unsigned>(id));
+        return TRUE;
+    }
+    void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) override {
+        Record("keybd_event(%u, %u, %lu, %u)", vk, scan, flags, static_cast<unsigned>(extraInfo));
+    }
+    BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override {
+        lastExecute = *info;
+        Record("ShellExecuteEx(%s)", Narrow(info->lpFile).c_str());
+        return TRUE;
+    }
+    BOOL SipGetInfo(SIPINFO* info) override {
+        Record("SipGetInfo(%lu)", info->cbSize);
+        info->fdwFlags = sipShown ? SIPF_ON : 0;
+        return TRUE;
+    }
+    BOOL SipShowIM(DWORD flags) override {
+        Record("SipShowIM(%lu)", flags);
+        sipShown = (flags & SIPF_ON) != 0;
+        return TRUE;
+    }
+    HWND FindWindowW(LPCWSTR className, LPCWSTR title) override {
+        Record("FindWindow(%s, %s)", Narrow(className).c_str(), Narrow(title).c_str());
+        return windowToFind;
+    }
+    BOOL SetForegroundWindow(HWND window) override {
+        Record("SetForegroundWindow(%s)", window ? "window" : "null");
+        return window != nullptr;
+    }
+    int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) override {
+        Record("MessageBox(%s, %s, 0x%X)", Narrow(text).c_str(), Narrow(caption).c_str(), type);
+        return IDOK;
+    }
+    DWORD GetModuleFileNameW(HMODULE, LPWSTR path, DWORD size) override {
+        Record("GetModuleFileName");
+        if (modulePath.size() >= size) {
+            return 0;
+        }
+        modulePath.copy(path, modulePath.size());
+        path[modulePath.size()] = L'\0';
+        return static_cast<DWORD>(modulePath.size());
+    }
+
+    SHELLEXECUTEINFOW lastExecute = {};
+
+    // The recorded calls whose text begins with `prefix`.
+    std::vector<std::string> CallsStartingWith(const std::string& prefix) const {
+        std::vector<std::string> found;
+        for (const std::string& call : calls) {
+            if (call.rfind(prefix, 0) == 0) {
+                found.push_back(call);
+            }
+        }
+        return found;
+    }
+
+    static std::string Narrow(LPCWSTR text) {
+        if (!text) {
+            return "(null)";
+        }
+        std::string narrow;
+        for (; *text; ++text) {
+            narrow += *text < 128 ? static_cast<char>(*text) : '?';
+        }
+        return narrow;
+    }
+
+private:
+    template <typename... Args>
+    void Record(const char* format, Args... args) {
+        char line[512];
+        snprintf(line, sizeof(line), format, args...);
+        calls.emplace_back(line);
+    }
+};
+
+}  // namespace testing_support
