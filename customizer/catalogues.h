@@ -1,0 +1,63 @@
+#pragma once
+// The customizer's two lists: the device's hardware buttons and every assignable command.
+// Both are built once while the Button page initialises and live for the whole process.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/settings_schema.h"
+
+namespace kestrel {
+
+// One assignable command.
+struct CommandEntry {
+    // Type 0: `first` is a folder and `second` a file name; every other type: `first` is
+    // the command string and `second` the display name.
+    CommandEntry(int32_t type, const std::wstring& first, const std::wstring& second);
+
+    int32_t type;
+    std::wstring command;
+    std::wstring displayName;
+};
+
+// One slot of a button while the customizer runs: switched on, and the display name of
+// the assigned command (empty when unassigned).
+struct SlotAssignment {
+    bool enabled = false;
+    std::wstring assignment;
+};
+
+// One hardware button.
+struct ButtonInfo {
+    ButtonInfo(const std::wstring& keyName, const std::wstring& displayName,
+               const std::wstring& iconSpec);
+
+    std::wstring keyName;
+    std::wstring displayName;
+    std::wstring iconSpec;
+    std::wstring iconFile;
+    int32_t iconIndex = -1;
+    bool hasIcon = false;
+    SlotAssignment slots[kSlotCount];
+};
+
+using ButtonCatalogue = std::vector<ButtonInfo>;
+using CommandCatalogue = std::vector<CommandEntry>;
+
+// The process's two catalogues. Position i of buttonCatalogue is row i of the button list.
+extern ButtonCatalogue buttonCatalogue;
+extern CommandCatalogue commandCatalogue;
+
+// Fills buttonCatalogue from the platform's button list; shows "Error!!" and returns false
+// when that list cannot be opened.
+bool LoadButtonCatalogue();
+// The folder the program walk starts from: the Start menu folder itself.
+std::wstring FindProgramFolder();
+// Appends a type-0 entry per shortcut or program below `folder`, depth first.
+bool AddProgramEntries(const std::wstring& folder);
+// True when the text after the last "." of `fileName` equals `extension`, ignoring case.
+bool HasExtension(const wchar_t* fileName, const wchar_t* extension);
+// Appends the sixteen fixed entries.
+void AddFixedCommands();
+
+}  // namespace kestrel
