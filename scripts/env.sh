@@ -29,7 +29,7 @@ build_all() {
     shift
     cmake -S "$KESTREL_ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$KESTREL_ROOT/cmake/mingw-w64-posix.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null || return 1
     cmake --build "$dir"
 }
 
