@@ -1,0 +1,26 @@
+#pragma once
+// Turns the hot-key messages of the hardware buttons into presses of one kind (single,
+// double, hold) and hands each press to the executor at once.
+#include <windows.h>
+
+#include <cstdint>
+
+namespace kestrel {
+
+// Base hot-key id of the button of the most recent key-down; the executor acts on the
+// binding that holds it.
+extern int32_t currentId;
+// A press is being timed (held, or released and waiting for a second key-down).
+extern bool pressActive;
+// The first press of a possible double press was released; only set with pressActive.
+extern bool doublePending;
+
+// Maps a Shift (16..31) or Ctrl (32..) variant id back onto its button's base id.
+int32_t FoldHotKeyId(int32_t id);
+
+// WM_HOTKEY: `id` is the message's wParam; the MOD_KEYUP bit of `lParam` marks a release.
+void HandleHotKey(int32_t id, LPARAM lParam);
+// WM_TIMER: every timer of the agent window is taken as the press timer.
+void HandlePressTimer();
+
+}  // namespace kestrel
