@@ -3,7 +3,7 @@
 
 KESTREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 KESTREL_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth cmake
-    ninja-build googletest fonts-ipafont-gothic imagemagick xdotool)
+    ninja-build googletest fonts-ipafont-gothic imagemagick xdotool nsis)
 export PATH="/usr/lib/wine:$PATH"
 
 log() { printf '[kestrel] %s\n' "$*" >&2; }
