@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs every benchmark program under Wine and writes docs/performance.md: one row per
+# figure with its median, worst and aim. Usage: bash scripts/bench.sh
+set -euo pipefail
+source "$(dirname "$0")/env.sh"
+
+ensure_packages
+build_dir=${KESTREL_BUILD_DIR:-$KESTREL_ROOT/build}
+build_all "$build_dir"
+
+prefix=$(mktemp -d /tmp/kestrel-bench-prefix.XXXXXX)
+cleanup() { stop_wine; rm -rf "$prefix"; }
+trap cleanup EXIT
+start_xvfb
+start_wine "$prefix"
+
+rows=$(mktemp)
+for bench in "$build_dir"/bench/bench_*.exe; do
+    log "running $(basename "$bench")"
+    # Benchmarks print tab-separated rows: figure, median, worst, unit, aim.
+    (cd "$(dirname "$bench")" && wine64 "$bench" 2>/dev/null) | tr -d '\r' |
+        awk -F'\t' 'NF == 5' >>"$rows" || log "$(basename "$bench") failed"
+done
+
+report="$KESTREL_ROOT/docs/performance.md"
+mkdir -p "$(dirname "$report")"
+{
+    echo "# Performance"
+    echo
+    echo "Made by \`bash scripts/bench.sh\` on $(date -u +%Y-%m-%d): $(nproc) cores, Wine $(wine64 --version)."
+    echo "Each figure is the median and the worst of repeated runs on that machine."
+    echo
+    echo "| Figure | Median | Worst | Unit | Aim |"
+    echo "|---|---:|---:|---|---|"
+    awk -F'\t' '{ printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5 }' "$rows"
+} >"$report"
+rm -f "$rows"
+cat "$report"
