@@ -40,6 +40,8 @@ DWORD OsCalls::GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size) {
     return ::GetModuleFileNameW(module, path, size);
 }
 
+void OsCalls::OutputDebugStringW(LPCWSTR text) { ::OutputDebugStringW(text); }
+
 namespace {
 OsCalls realCalls;
 OsCalls* currentCalls = &realCalls;

@@ -26,6 +26,7 @@ public:
     virtual BOOL SetForegroundWindow(HWND window);
     virtual int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
+    virtual void OutputDebugStringW(LPCWSTR text);
 };
 
 // The object that receives the calls now.

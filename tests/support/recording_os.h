@@ -78,6 +78,13 @@ public:
         path[modulePath.size()] = L'\0';
         return static_cast<DWORD>(modulePath.size());
     }
+    void OutputDebugStringW(LPCWSTR text) override {
+        debugOutput.emplace_back(text ? text : L"");
+        Record("OutputDebugString(%s)", Narrow(text).c_str());
+    }
+
+    // Every text passed to the debugger output, exactly as passed.
+    std::vector<std::wstring> debugOutput;
 
     SHELLEXECUTEINFOW lastExecute = {};
 
