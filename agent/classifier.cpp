@@ -1,0 +1,136 @@
+#include "agent/classifier.h"
+
+#include "agent/agent_state.h"
+#include "agent/button_table.h"
+#include "agent/executor.h"
+#include "common/settings_schema.h"
+#include "common/trace.h"
+#include "platform/os_calls.h"
+
+namespace kestrel {
+
+int32_t currentId = 0;
+bool pressActive = false;
+bool doublePending = false;
+
+namespace {
+
+// Whether the button takes part in double-press and hold detection at all.
+bool TimesPresses(const ButtonBinding& binding) {
+    return binding.slots[kPressDouble].enabled || binding.slots[kPressHold].enabled;
+}
+
+void StartPressTimer(DWORD elapse) {
+    platform::Os().SetTimer(agentWindow, TIMER_PRESS, elapse);
+}
+
+void StopPressTimer() {
+    platform::Os().KillTimer(agentWindow, TIMER_PRESS);
+}
+
+void ClearPress() {
+    pressActive = false;
+    doublePending = false;
+}
+
+// A button without double and hold slots needs no timing: its press is single at once.
+// A timer still running from an earlier press is left alone.
+void RunImmediately() {
+    ClearPress();
+    ExecuteAction(kPressSingle);
+}
+
+void CompleteDoublePress() {
+    ClearPress();
+    Trace(L"PROC4");
+    StopPressTimer();
+    ExecuteAction(kPressDouble);
+}
+
+// Starting the timer while it runs replaces it, so a repeated key-down times from now.
+void StartPress() {
+    pressActive = true;
+    Trace(L"PROC3");
+    StartPressTimer(holdTime);
+}
+
+void HandleKeyDown(int32_t id) {
+    const int32_t baseId = FoldHotKeyId(id);
+    const ButtonBinding* binding = FindBindingById(baseId);
+    // A message queued before a reload may name a button that is gone. It has no slots
+    // to read, so it is dropped without disturbing a press in progress.
+    if (!binding) {
+        return;
+    }
+    currentId = baseId;
+    if (!TimesPresses(*binding)) {
+        RunImmediately();
+    } else if (doublePending) {
+        CompleteDoublePress();
+    } else {
+        StartPress();
+    }
+}
+
+// The key-up carries no button of its own: it always ends the press of currentId.
+void HandleKeyUp() {
+    if (!pressActive) {
+        return;
+    }
+    const ButtonBinding* binding = FindBindingById(currentId);
+    // The current button left the table in a reload: end its press, run nothing.
+    if (!binding) {
+        StopPressTimer();
+        ClearPress();
+        return;
+    }
+    if (!binding->slots[kPressDouble].enabled) {
+        Trace(L"PROC1");
+        StopPressTimer();
+        ClearPress();
+        ExecuteAction(kPressSingle);
+        return;
+    }
+    Trace(L"PROC2");
+    StopPressTimer();
+    doublePending = true;
+    StartPressTimer(doubleTime);
+}
+
+}  // namespace
+
+int32_t FoldHotKeyId(int32_t id) {
+    if (id >= kControlIdOffset) {
+        return id - kControlIdOffset;
+    }
+    if (id >= kShiftIdOffset) {
+        return id - kShiftIdOffset;
+    }
+    return id;
+}
+
+void HandleHotKey(int32_t id, LPARAM lParam) {
+    if (lParam & kModKeyUp) {
+        HandleKeyUp();
+    } else {
+        HandleKeyDown(id);
+    }
+}
+
+// Also reached in Idle, when a timer left running by an immediate press fires: that
+// runs the hold slot of the current button.
+void HandlePressTimer() {
+    const bool wasAwaitingSecond = doublePending;
+    ClearPress();
+    if (wasAwaitingSecond) {
+        Trace(L"PROC5");
+        StopPressTimer();
+        ExecuteAction(kPressSingle);
+    } else {
+        Trace(L"PROC6");
+        StopPressTimer();
+        ExecuteAction(kPressHold);
+    }
+}
+
+}  // namespace kestrel
