@@ -82,3 +82,14 @@ stop_wine() {
     [ -n "${KESTREL_XVFB_PID:-}" ] && kill "$KESTREL_XVFB_PID" >/dev/null 2>&1
     return 0
 }
+
+# The hardware-button list of a typical handheld (profiles/device-buttons.reg), imported
+# into the current WINEPREFIX only when the prefix has no list yet: a list the machine
+# already has is never overwritten.
+seed_device_profile() {
+    wine64 reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' >/dev/null 2>&1 && return 0
+    local profile
+    profile=$(wine64 winepath -w "$KESTREL_ROOT/profiles/device-buttons.reg" 2>/dev/null | tr -d '\r')
+    log "seeding the device's button list"
+    wine64 reg import "$profile" >/dev/null 2>&1
+}
