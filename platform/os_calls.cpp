@@ -42,6 +42,10 @@ DWORD OsCalls::GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size) {
 
 void OsCalls::OutputDebugStringW(LPCWSTR text) { ::OutputDebugStringW(text); }
 
+BOOL OsCalls::Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
+    return ::Shell_NotifyIconW(message, data);
+}
+
 namespace {
 OsCalls realCalls;
 OsCalls* currentCalls = &realCalls;

@@ -27,6 +27,7 @@ public:
     virtual int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
     virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
     virtual void OutputDebugStringW(LPCWSTR text);
+    virtual BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data);
 };
 
 // The object that receives the calls now.

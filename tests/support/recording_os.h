@@ -86,6 +86,14 @@ public:
     // Every text passed to the debugger output, exactly as passed.
     std::vector<std::wstring> debugOutput;
 
+    BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) override {
+        lastNotifyIcon = *data;
+        Record("Shell_NotifyIcon(%lu, id %u, flags 0x%X, message %u, %s)", message, data->uID,
+               data->uFlags, data->uCallbackMessage, data->hIcon ? "icon" : "no icon");
+        return TRUE;
+    }
+    NOTIFYICONDATAW lastNotifyIcon = {};
+
     SHELLEXECUTEINFOW lastExecute = {};
 
     // The recorded calls whose text begins with `prefix`.
