@@ -11,6 +11,12 @@
 #define IDM_EXIT 40006
 #define IDM_ABOUT 40007
 #define IDM_ACCEL_SELECT_ALL 40003
+/* Ctrl+Q; like Ctrl+A it has no handler and ends in default processing. */
+#define IDM_ACCEL_QUIT 1
+/* Controls that are never addressed (the about box's icon and texts). */
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
 
 /* Customizer */
 #define IDI_CUSTOMIZER 128
