@@ -32,6 +32,7 @@ class CWinApp : public CCmdTarget {
 
   private:
     friend int AfxWinMain(HINSTANCE, HINSTANCE, LPWSTR, int);
+    friend const wchar_t* AfxGetAppName();
     void SetDefaultName();
     CString m_appName;
 };

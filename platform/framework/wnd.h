@@ -27,6 +27,9 @@ class CWnd : public CCmdTarget {
     HWND Detach();
     // The object bound to `window`, or nullptr.
     static CWnd* FromHandlePermanent(HWND window);
+    // Unbinds every object whose window no longer exists (controls bound by data exchange
+    // die with their dialog without telling us).
+    static void ForgetDestroyedWindows();
 
     int GetDlgCtrlID() const;
     HWND GetDlgItem(int id) const;
