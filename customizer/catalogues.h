@@ -51,9 +51,14 @@ extern CommandCatalogue commandCatalogue;
 // Fills buttonCatalogue from the platform's button list; shows "Error!!" and returns false
 // when that list cannot be opened.
 bool LoadButtonCatalogue();
-// The folder the program walk starts from: the Start menu folder itself.
+// The folder the program walk starts from: the Start menu folder itself. Empty when the
+// shell gives no programs folder or the folder is too long to walk.
 std::wstring FindProgramFolder();
-// Appends a type-0 entry per shortcut or program below `folder`, depth first.
+// The folder that holds `programsFolder`: the path cut at its last backslash, or the path
+// itself when it has none.
+std::wstring StartMenuFolderOf(const std::wstring& programsFolder);
+// Appends a type-0 entry per shortcut or program below `folder`, depth first; false when
+// `folder` cannot be listed. Hidden entries and paths longer than 255 characters are left out.
 bool AddProgramEntries(const std::wstring& folder);
 // True when the text after the last "." of `fileName` equals `extension`, ignoring case.
 bool HasExtension(const wchar_t* fileName, const wchar_t* extension);

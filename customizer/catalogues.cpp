@@ -1,0 +1,224 @@
+#include "customizer/catalogues.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cwchar>
+#include <cwctype>
+
+#include "common/settings_key.h"
+#include "platform/os_calls.h"
+
+namespace kestrel {
+
+ButtonCatalogue buttonCatalogue;
+CommandCatalogue commandCatalogue;
+
+namespace {
+
+// The walk builds every path in buffers of this many characters, terminator included, so a
+// program's full path always fits the 259 characters a stored command can hold.
+constexpr size_t kWalkPathChars = 256;
+constexpr size_t kExtensionChars = 4;  // the dot and "lnk" or "exe"
+
+bool FitsWalkBuffer(size_t length) {
+    return length < kWalkPathChars;
+}
+
+// The listing also reports the folder itself and its parent; walking into either would
+// never end.
+bool IsSelfOrParent(const wchar_t* name) {
+    return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
+}
+
+bool IsProgramFile(const wchar_t* name) {
+    return HasExtension(name, L"lnk") || HasExtension(name, L"exe");
+}
+
+// Signed decimal with leading blanks skipped, stopping at the first non-digit; a value
+// beyond 32 bits is held at the nearest end rather than wrapped.
+int32_t ParseIconIndex(const std::wstring& token) {
+    size_t at = 0;
+    while (at < token.size() && std::iswspace(token[at])) {
+        ++at;
+    }
+    bool negative = false;
+    if (at < token.size() && (token[at] == L'-' || token[at] == L'+')) {
+        negative = token[at] == L'-';
+        ++at;
+    }
+    int64_t magnitude = 0;
+    for (; at < token.size() && token[at] >= L'0' && token[at] <= L'9'; ++at) {
+        magnitude = magnitude * 10 + (token[at] - L'0');
+        if (magnitude > INT32_MAX) {
+            magnitude = static_cast<int64_t>(INT32_MAX) + 1;
+        }
+    }
+    if (negative) {
+        return static_cast<int32_t>(-magnitude);
+    }
+    return static_cast<int32_t>(magnitude > INT32_MAX ? INT32_MAX : magnitude);
+}
+
+// The next run of non-comma characters from `at`, commas before it skipped; empty when
+// only commas are left.
+std::wstring NextToken(const std::wstring& text, size_t& at) {
+    while (at < text.size() && text[at] == L',') {
+        ++at;
+    }
+    const size_t start = at;
+    while (at < text.size() && text[at] != L',') {
+        ++at;
+    }
+    return text.substr(start, at - start);
+}
+
+}  // namespace
+
+CommandEntry::CommandEntry(int32_t type, const std::wstring& first, const std::wstring& second)
+    : type(type) {
+    if (type == kActionProgram) {
+        command = first + L"\\" + second;
+        displayName = second.size() < kExtensionChars
+                          ? second
+                          : second.substr(0, second.size() - kExtensionChars);
+    } else {
+        command = first;
+        displayName = second;
+    }
+}
+
+ButtonInfo::ButtonInfo(const std::wstring& keyName, const std::wstring& displayName,
+                       const std::wstring& iconSpec)
+    : keyName(keyName), displayName(displayName), iconSpec(iconSpec) {
+    size_t at = 0;
+    std::wstring file = NextToken(iconSpec, at);
+    // A value of commas alone names no file; reading an icon from an empty path would
+    // reach for whatever the platform makes of it.
+    if (file.empty()) {
+        return;
+    }
+    iconFile = file;
+    hasIcon = true;
+    // Without an index the file's first icon is meant.
+    const std::wstring index = NextToken(iconSpec, at);
+    iconIndex = index.empty() ? 0 : ParseIconIndex(index);
+}
+
+bool LoadButtonCatalogue() {
+    HKEY list = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPlatformButtonsPath, 0, KEY_READ, &list) !=
+        ERROR_SUCCESS) {
+        platform::Os().MessageBoxW(nullptr, L"Error!!", nullptr, MB_OK);
+        return false;
+    }
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256] = {};
+        DWORD length = 256;
+        if (RegEnumKeyExW(list, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        names.emplace_back(name, length);
+    }
+    RegCloseKey(list);
+
+    for (const std::wstring& name : names) {
+        const std::wstring path = std::wstring(kPlatformButtonsPath) + L"\\" + name;
+        if (!SettingsKey::OpenKeyUnder(HKEY_LOCAL_MACHINE, path.c_str())) {
+            continue;
+        }
+        wchar_t buttonName[kStringChars] = {};
+        wchar_t iconSpec[kStringChars] = {};
+        SettingsKey::ReadString(kValueName, buttonName);
+        SettingsKey::ReadString(kValueIcon, iconSpec);
+        SettingsKey::CloseKey();
+        buttonCatalogue.emplace_back(name, buttonName, iconSpec);
+    }
+    return true;
+}
+
+std::wstring StartMenuFolderOf(const std::wstring& programsFolder) {
+    const size_t cut = programsFolder.rfind(L'\\');
+    if (cut == std::wstring::npos) {
+        return programsFolder;
+    }
+    return programsFolder.substr(0, cut);
+}
+
+std::wstring FindProgramFolder() {
+    wchar_t programs[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, TRUE)) {
+        return std::wstring();
+    }
+    const std::wstring folder = StartMenuFolderOf(programs);
+    return FitsWalkBuffer(folder.size()) ? folder : std::wstring();
+}
+
+bool AddProgramEntries(const std::wstring& folder) {
+    // An empty folder would make the pattern "\*", the root of the current drive.
+    if (folder.empty() || !FitsWalkBuffer(folder.size() + 2)) {
+        return false;
+    }
+    const std::wstring pattern = folder + L"\\*";
+    WIN32_FIND_DATAW found;
+    HANDLE listing = FindFirstFileW(pattern.c_str(), &found);
+    if (listing == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    do {
+        const wchar_t* name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) || IsSelfOrParent(name) ||
+            !FitsWalkBuffer(folder.size() + 1 + std::wcslen(name))) {
+            continue;
+        }
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            AddProgramEntries(folder + L"\\" + name);
+        } else if (IsProgramFile(name)) {
+            commandCatalogue.emplace_back(kActionProgram, folder, name);
+        }
+    } while (FindNextFileW(listing, &found));
+    FindClose(listing);
+    return true;
+}
+
+bool HasExtension(const wchar_t* fileName, const wchar_t* extension) {
+    if (!fileName || !extension) {
+        return false;
+    }
+    const wchar_t* dot = std::wcsrchr(fileName, L'.');
+    return dot && _wcsicmp(dot + 1, extension) == 0;
+}
+
+void AddFixedCommands() {
+    struct Fixed {
+        int32_t type;
+        const wchar_t* command;
+        const wchar_t* displayName;
+    };
+    static const Fixed kFixed[] = {
+        {kActionDeviceCommand, L"0", L"＜Today＞"},
+        {kActionDeviceCommand, L"1", L"＜ｽﾀｰﾄ ﾒﾆｭｰ＞"},
+        {kActionDeviceCommand, L"2", L"＜入力ﾊﾟﾈﾙ＞"},
+        {kActionKeySequence, L"#AC", L"［Ctrl+A］"},
+        {kActionKeySequence, L"#CC", L"［Ctrl+C］"},
+        {kActionKeySequence, L"#VC", L"［Ctrl+V］"},
+        {kActionKeySequence, L"#ZC", L"［Ctrl+Z］"},
+        {kActionKeySequence, L"#QC", L"［Ctrl+Q］"},
+        {kActionKeySequence, L"#OC", L"［Ctrl+O］"},
+        {kActionKeySequence, L"#*#", L"［Enter］"},
+        {kActionKeySequence, L"#&#", L"［ESC］"},
+        {kActionKeySequence, L"#_#", L"［Space］"},
+        {kActionKeySequence, L"#>S", L"［Shift+→］"},
+        {kActionKeySequence, L"#<S", L"［Shift+←］"},
+        {kActionStandardButton, L"", L"＜標準ボタン＞"},
+    };
+    // The no-assignment entry: built like a program from nothing, so its command is "\".
+    commandCatalogue.emplace_back(kActionProgram, L"", L"");
+    for (const Fixed& entry : kFixed) {
+        commandCatalogue.emplace_back(entry.type, entry.command, entry.displayName);
+    }
+}
+
+}  // namespace kestrel
