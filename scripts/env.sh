@@ -93,3 +93,19 @@ seed_device_profile() {
     log "seeding the device's button list"
     wine64 reg import "$profile" >/dev/null 2>&1
 }
+
+# build_targets DIR TARGET...: configures as build_all does, then builds only those targets.
+build_targets() {
+    local dir=$1
+    shift
+    cmake -S "$KESTREL_ROOT" -B "$dir" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$KESTREL_ROOT/cmake/mingw-w64-posix.cmake" \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+    cmake --build "$dir" --target "$@"
+}
+
+# Lets Wine draw its windows' frames and captions itself: Xvfb runs no window manager, so
+# without this a screenshot shows windows without their title bars.
+wine_draws_frames() {
+    wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
