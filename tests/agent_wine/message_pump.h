@@ -1,0 +1,73 @@
+#pragma once
+// A hidden window that hands hot-key and timer messages to the classifier as the agent's
+// window does, and a message loop that runs until a condition holds or time runs out.
+#include <windows.h>
+
+#include <functional>
+
+#include "agent/classifier.h"
+
+namespace agent_wine {
+
+inline double NowMs() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
+
+// When the last hot-key message reached the classifier.
+inline double lastHotKeyAt = 0;
+
+inline LRESULT CALLBACK PressWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_HOTKEY:
+            lastHotKeyAt = NowMs();
+            kestrel::HandleHotKey(static_cast<int32_t>(wParam), lParam);
+            return 0;
+        case WM_TIMER:
+            kestrel::HandlePressTimer();
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+inline HWND CreatePressWindow() {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = PressWndProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KestrelPressTestWindow";
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                           nullptr, windowClass.hInstance, nullptr);
+}
+
+// Dispatches messages until `done` holds or `timeoutMs` has passed; whether it held.
+inline bool PumpUntil(const std::function<bool()>& done, double timeoutMs) {
+    const double deadline = NowMs() + timeoutMs;
+    MSG msg;
+    while (!done()) {
+        if (NowMs() >= deadline) {
+            return false;
+        }
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (!done()) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+    return true;
+}
+
+inline void PumpFor(double ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+}  // namespace agent_wine
