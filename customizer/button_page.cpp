@@ -1,0 +1,388 @@
+#include "customizer/button_page.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <climits>
+#include <cwchar>
+#include <string>
+
+#include "common/resource_ids.h"
+#include "common/settings_key.h"
+#include "common/settings_schema.h"
+#include "customizer/catalogues.h"
+
+using kestrel::buttonCatalogue;
+using kestrel::ButtonInfo;
+using kestrel::commandCatalogue;
+using kestrel::CommandEntry;
+namespace SettingsKey = kestrel::SettingsKey;
+
+namespace {
+
+// Check boxes, whole-row selection and activation with one tap (together 100).
+constexpr DWORD kListStyles = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE;
+constexpr int kIconSize = 16;
+// The handheld's button list holds no more; a longer list makes the image list longer.
+constexpr int kImageRoom = 10;
+constexpr int kValueNameChars = 32;
+
+const wchar_t* const kPressKindNames[kestrel::kSlotCount] = {L"ｼﾝｸﾞﾙ", L"ﾀﾞﾌﾞﾙ", L"ﾎｰﾙﾄﾞ"};
+
+// "Mode_%d" and its kin for slot `n`.
+std::wstring SlotValueName(const wchar_t* format, int n) {
+    wchar_t name[kValueNameChars] = {};
+    swprintf(name, kValueNameChars, format, n);
+    return name;
+}
+
+std::wstring ButtonKeyPath(const ButtonInfo& button) {
+    return std::wstring(kestrel::kProductKeyPath) + L"\\" + button.keyName;
+}
+
+bool IsButton(int row) {
+    return row >= 0 && row < static_cast<int>(buttonCatalogue.size());
+}
+
+bool IsPressKind(int row) {
+    return row >= 0 && row < kestrel::kSlotCount;
+}
+
+// Whether a list-view change touched a row's check box.
+bool ChangesCheckBox(const NMHDR* header) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    return change && (change->uChanged & LVIF_STATE) &&
+           ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK);
+}
+
+}  // namespace
+
+IMPLEMENT_DYNCREATE(KestrelConfigProp1, CPropertyPage)
+
+BEGIN_MESSAGE_MAP(KestrelConfigProp1, CPropertyPage)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_BUTTONS, &KestrelConfigProp1::OnButtonChanged)
+ON_NOTIFY(LVN_ITEMCHANGING, IDC_LIST_BUTTONS, &KestrelConfigProp1::OnButtonChanging)
+ON_CBN_SELCHANGE(IDC_COMBO_PROGRAM, &KestrelConfigProp1::OnProgramChanged)
+ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_MODES, &KestrelConfigProp1::OnModeChanged)
+ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+KestrelConfigProp1::KestrelConfigProp1() : CPropertyPage(IDD_PAGE_BUTTONS) {
+    m_strProgram = L"";
+}
+
+KestrelConfigProp1::~KestrelConfigProp1() = default;
+
+void KestrelConfigProp1::DoDataExchange(CDataExchange* dx) {
+    DDX_Control(dx, IDC_LIST_MODES, m_listMode);
+    DDX_Control(dx, IDC_LIST_BUTTONS, m_listButton);
+    DDX_CBString(dx, IDC_COMBO_PROGRAM, m_strProgram);
+}
+
+BOOL KestrelConfigProp1::OnInitDialog() {
+    CPropertyPage::OnInitDialog();
+    m_listButton.SetExtendedStyle(kListStyles);
+    m_listMode.SetExtendedStyle(kListStyles);
+
+    // Row i must be element i: a page shown again in the same run starts from empty lists
+    // instead of appending a second copy of every button and command.
+    buttonCatalogue.clear();
+    commandCatalogue.clear();
+    if (!kestrel::LoadButtonCatalogue()) {
+        return FALSE;  // "Error!!" was shown; the page stays empty and saves nothing
+    }
+
+    const int buttons = static_cast<int>(buttonCatalogue.size());
+    m_imageList.Create(kIconSize, kIconSize, ILC_MASK, std::max(kImageRoom, buttons), 0);
+    m_listButton.SetImageList(&m_imageList, LVSIL_SMALL);
+    AddButtonImages();
+    m_listButton.SetTextColor(GetSysColor(COLOR_WINDOWTEXT));
+
+    RECT client;
+    m_listButton.GetClientRect(&client);
+    int width = client.right - client.left;
+    m_listButton.InsertColumn(0, L"ﾎﾞﾀﾝ", LVCFMT_LEFT, width / 3);
+    m_listButton.InsertColumn(1, L"ｼﾝｸﾞﾙ/ﾀﾞﾌﾞﾙ/ﾎｰﾙﾄﾞ", LVCFMT_LEFT,
+                              2 * width / 3 - GetSystemMetrics(SM_CXVSCROLL));
+    for (int i = 0; i < buttons; ++i) {
+        m_listButton.InsertItem(i, buttonCatalogue[static_cast<size_t>(i)].displayName.c_str(), i);
+    }
+    SizeColumns(m_listButton);
+
+    m_listMode.GetClientRect(&client);
+    width = client.right - client.left;
+    m_listMode.InsertColumn(0, L"ﾓｰﾄﾞ", LVCFMT_LEFT, width / 3);
+    m_listMode.InsertColumn(1, L"割り当て", LVCFMT_LEFT, 2 * width / 3);
+    for (int n = 0; n < kestrel::kSlotCount; ++n) {
+        m_listMode.InsertItem(n, kPressKindNames[n]);
+    }
+    SizeColumns(m_listMode);
+
+    kestrel::AddProgramEntries(kestrel::FindProgramFolder());
+    kestrel::AddFixedCommands();
+    for (const CommandEntry& entry : commandCatalogue) {
+        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(entry.displayName.c_str()));
+    }
+
+    LoadAssignments();
+    for (int i = 0; i < buttons; ++i) {
+        RefreshSummary(i);
+    }
+    if (buttons > 0) {
+        ShowSlots(0);
+        SelectProgram(0, 0);
+    }
+    m_listButton.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_listMode.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return FALSE;
+}
+
+// Image i is always row i's: a button whose icon cannot be had gets icon 131, and should
+// even that fail, a blank image keeps the later buttons on their own images.
+void KestrelConfigProp1::AddButtonImages() {
+    for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
+        const ButtonInfo& button = buttonCatalogue[i];
+        const int expected = static_cast<int>(i);
+        int added = -1;
+        if (button.hasIcon) {
+            HICON large = nullptr;
+            HICON small = nullptr;
+            UINT extracted =
+                ExtractIconExW(button.iconFile.c_str(), button.iconIndex, &large, &small, 1);
+            // The count alone is not trusted: an error answers UINT_MAX with no icon.
+            if (extracted >= 1 && extracted != UINT_MAX && (small || large)) {
+                added = m_imageList.Add(small ? small : large);
+            }
+            if (large) {
+                DestroyIcon(large);
+            }
+            if (small) {
+                DestroyIcon(small);
+            }
+        }
+        if (added != expected) {
+            HICON fallback = static_cast<HICON>(LoadImageW(AfxGetResourceHandle(),
+                                                           MAKEINTRESOURCEW(IDI_BUTTON_DEFAULT),
+                                                           IMAGE_ICON, kIconSize, kIconSize, 0));
+            if (added < 0) {
+                added = m_imageList.Add(fallback);
+            }
+            if (fallback) {
+                DestroyIcon(fallback);
+            }
+        }
+        if (m_imageList.GetImageCount() != expected + 1) {
+            m_imageList.SetImageCount(static_cast<UINT>(expected + 1));
+        }
+    }
+}
+
+void KestrelConfigProp1::SizeColumns(CListCtrl& list) {
+    list.SetColumnWidth(0, LVSCW_AUTOSIZE);
+    RECT client;
+    list.GetClientRect(&client);
+    list.SetColumnWidth(1, (client.right - client.left) - list.GetColumnWidth(0));
+}
+
+int KestrelConfigProp1::SelectedButton() const {
+    return m_listButton.GetNextItem(-1, LVNI_SELECTED);
+}
+
+int KestrelConfigProp1::SelectedMode() const {
+    return m_listMode.GetNextItem(-1, LVNI_SELECTED);
+}
+
+void KestrelConfigProp1::ShowSlots(int button) {
+    if (!IsButton(button)) {
+        return;
+    }
+    const ButtonInfo& info = buttonCatalogue[static_cast<size_t>(button)];
+    for (int n = 0; n < kestrel::kSlotCount; ++n) {
+        m_listMode.SetCheck(n, info.slots[n].enabled ? TRUE : FALSE);
+        m_listMode.SetItemText(n, 1, info.slots[n].assignment.c_str());
+    }
+}
+
+void KestrelConfigProp1::StoreSlotChecks(int button) {
+    if (!IsButton(button)) {
+        return;
+    }
+    ButtonInfo& info = buttonCatalogue[static_cast<size_t>(button)];
+    for (int n = 0; n < kestrel::kSlotCount; ++n) {
+        info.slots[n].enabled = m_listMode.GetCheck(n) != FALSE;
+    }
+}
+
+void KestrelConfigProp1::RefreshSummary(int button) {
+    if (!IsButton(button)) {
+        return;
+    }
+    const ButtonInfo& info = buttonCatalogue[static_cast<size_t>(button)];
+    std::wstring summary;
+    for (int n = 0; n < kestrel::kSlotCount; ++n) {
+        if (n > 0) {
+            summary += L"/";
+        }
+        summary += info.slots[n].assignment.empty() ? L"_" : info.slots[n].assignment;
+    }
+    m_listButton.SetItemText(button, 1, summary.c_str());
+}
+
+void KestrelConfigProp1::SelectProgram(int button, int pressKind) {
+    if (!IsButton(button) || !IsPressKind(pressKind)) {
+        return;
+    }
+    const std::wstring& assignment =
+        buttonCatalogue[static_cast<size_t>(button)].slots[pressKind].assignment;
+    if (assignment.empty()) {
+        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, 0, 0);
+        return;
+    }
+    LRESULT found =
+        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(assignment.c_str()));
+    if (found != CB_ERR) {
+        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    }
+}
+
+void KestrelConfigProp1::LoadAssignments() {
+    for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
+        ButtonInfo& button = buttonCatalogue[i];
+        if (!SettingsKey::OpenKey(ButtonKeyPath(button).c_str())) {
+            continue;
+        }
+        for (int n = 0; n < kestrel::kSlotCount; ++n) {
+            wchar_t command[kestrel::kStringChars] = {};
+            DWORD mode = 0;
+            const bool haveCommand = SettingsKey::ReadString(
+                SlotValueName(kestrel::kValueSlotCmdFormat, n).c_str(), command);
+            const bool haveMode = SettingsKey::ReadDword(
+                SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(), mode);
+            if (haveCommand && haveMode) {
+                for (const CommandEntry& entry : commandCatalogue) {
+                    if (static_cast<DWORD>(entry.type) == mode && entry.command == command) {
+                        button.slots[n].assignment = entry.displayName;
+                    }
+                }
+            }
+            DWORD enabled = 0;
+            SettingsKey::ReadDword(SlotValueName(kestrel::kValueSlotEnabledFormat, n).c_str(),
+                                   enabled);
+            button.slots[n].enabled = enabled != 0;
+        }
+        DWORD enabled = 0;
+        SettingsKey::ReadDword(kestrel::kValueEnabled, enabled);
+        m_listButton.SetCheck(static_cast<int>(i), enabled != 0 ? TRUE : FALSE);
+        SettingsKey::CloseKey();
+    }
+}
+
+void KestrelConfigProp1::SaveAssignments() {
+    for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
+        const ButtonInfo& button = buttonCatalogue[i];
+        // A key that cannot be opened leaves that button's stored values as they are.
+        if (!SettingsKey::OpenKey(ButtonKeyPath(button).c_str())) {
+            continue;
+        }
+        SettingsKey::WriteString(kestrel::kValueName, button.displayName.c_str());
+        for (int n = 0; n < kestrel::kSlotCount; ++n) {
+            // Among entries sharing the display name, the last in catalogue order decides.
+            const CommandEntry* chosen = nullptr;
+            for (const CommandEntry& entry : commandCatalogue) {
+                if (entry.displayName == button.slots[n].assignment) {
+                    chosen = &entry;
+                }
+            }
+            if (chosen) {
+                SettingsKey::WriteDword(SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(),
+                                        static_cast<DWORD>(chosen->type));
+                SettingsKey::WriteString(SlotValueName(kestrel::kValueSlotCmdFormat, n).c_str(),
+                                         chosen->command.c_str());
+            }
+            SettingsKey::WriteDword(SlotValueName(kestrel::kValueSlotEnabledFormat, n).c_str(),
+                                    button.slots[n].enabled ? 1 : 0);
+        }
+        SettingsKey::WriteDword(kestrel::kValueEnabled,
+                                m_listButton.GetCheck(static_cast<int>(i)) ? 1 : 0);
+        SettingsKey::CloseKey();
+    }
+}
+
+// Copies the press-kind check boxes into the button being left, before OnButtonChanged
+// fills the press-kind list with another button.
+void KestrelConfigProp1::OnButtonChanging(NMHDR*, LRESULT* result) {
+    *result = 0;
+    const int button = SelectedButton();
+    if (button == -1 || button == m_lastStoredButton) {
+        return;
+    }
+    // While the selection moves, the list may already report the new row as selected
+    // (the old row's focus is taken after the new row's selection is set) although the
+    // boxes still show the old button: they are not the new button's to take.
+    if (button != m_lastShownButton) {
+        return;
+    }
+    m_lastStoredButton = button;
+    StoreSlotChecks(button);
+    RefreshSummary(button);
+}
+
+void KestrelConfigProp1::OnButtonChanged(NMHDR*, LRESULT* result) {
+    *result = 0;
+    const int button = SelectedButton();
+    if (button == -1 || button == m_lastShownButton) {
+        return;
+    }
+    m_lastShownButton = button;
+    const int mode = SelectedMode();
+    ShowSlots(button);
+    if (mode != -1) {
+        SelectProgram(button, mode);
+    }
+}
+
+void KestrelConfigProp1::OnModeChanged(NMHDR* header, LRESULT* result) {
+    *result = 0;
+    // A press-kind check box changed: the button last stored no longer holds what the
+    // boxes show, so the next change of the button list must store it again, or the
+    // change would be lost when another button is shown.
+    if (ChangesCheckBox(header)) {
+        m_lastStoredButton = -1;
+    }
+    const int button = SelectedButton();
+    const int mode = SelectedMode();
+    if (mode == -1 || mode == m_lastShownMode) {
+        return;
+    }
+    m_lastShownMode = mode;
+    if (button != -1) {
+        SelectProgram(button, mode);
+    }
+}
+
+// Picking an item assigns it; whether the slot is switched on stays with its check box.
+void KestrelConfigProp1::OnProgramChanged() {
+    UpdateData(TRUE);
+    const int button = SelectedButton();
+    const int mode = SelectedMode();
+    if (!IsButton(button) || !IsPressKind(mode)) {
+        return;
+    }
+    buttonCatalogue[static_cast<size_t>(button)].slots[mode].assignment = m_strProgram.Std();
+    m_listMode.SetItemText(mode, 1, m_strProgram);
+    RefreshSummary(button);
+}
+
+void KestrelConfigProp1::OnDestroy() {
+    CPropertyPage::OnDestroy();
+    const int button = SelectedButton();
+    if (button != -1) {
+        StoreSlotChecks(button);
+    }
+    SaveAssignments();
+    // The button list would destroy the image list with itself, and m_imageList again
+    // after it: take it back so that only its owner frees it.
+    m_listButton.SetImageList(nullptr, LVSIL_SMALL);
+}

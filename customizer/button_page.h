@@ -1,0 +1,55 @@
+#pragma once
+// The "ボタン" page: the button list (icon, name, a summary of the three assignments and
+// the button's on/off check box), the press-kind list (single, double, hold, each with a
+// check box and its assignment) and the program box. While the page is open the user's
+// choices live in the controls and in the button catalogue's slots; the page writes every
+// button's settings when its window goes, whichever button closed the sheet.
+#include "platform/framework/framework.h"
+
+class KestrelConfigProp1 : public CPropertyPage {
+    DECLARE_DYNCREATE(KestrelConfigProp1)
+
+  public:
+    KestrelConfigProp1();
+    ~KestrelConfigProp1() override;
+
+    CImageList m_imageList;
+    CListCtrl m_listMode;
+    CListCtrl m_listButton;
+    CString m_strProgram;
+
+    // Press-kind rows show button `button`'s slots: check boxes and assignments.
+    void ShowSlots(int button);
+    // The press-kind check boxes become button `button`'s switched-on flags.
+    void StoreSlotChecks(int button);
+    // Column 1 of button row `button`: its three assignments, "_" for none, joined by "/".
+    void RefreshSummary(int button);
+    // Selects slot `pressKind` of button `button` in the program box.
+    void SelectProgram(int button, int pressKind);
+    // Read and write every button's settings.
+    void LoadAssignments();
+    void SaveAssignments();
+
+    // The rows the change handlers handled last (-1: none), so none redoes its work.
+    int m_lastStoredButton = -1;
+    int m_lastShownButton = -1;
+    int m_lastShownMode = -1;
+
+  protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+
+    void OnButtonChanged(NMHDR* header, LRESULT* result);
+    void OnButtonChanging(NMHDR* header, LRESULT* result);
+    void OnProgramChanged();
+    void OnModeChanged(NMHDR* header, LRESULT* result);
+    void OnDestroy();
+
+    DECLARE_MESSAGE_MAP()
+
+  private:
+    int SelectedButton() const;
+    int SelectedMode() const;
+    void AddButtonImages();
+    void SizeColumns(CListCtrl& list);
+};
