@@ -384,6 +384,7 @@ TEST_F(ClassifierTest, OnlyTheKeyUpBitOfLParamTellsARelease) {
 TEST_F(ClassifierTest, ActionsRunAfterFlagsAndTimerAreSettled) {
     Button('A', 0, true, true);
     Button('P', 1, false, false);
+    Button('Q', 2, false, true);
 
     Down(0);  // hold
     Wait(600);
@@ -397,14 +398,24 @@ TEST_F(ClassifierTest, ActionsRunAfterFlagsAndTimerAreSettled) {
     Up(0);
     Wait(400);
     Down(1);  // immediate, while nothing is timed
+    Down(2);  // single at the release
+    Wait(50);
+    Up(2);
 
-    ASSERT_EQ(os.atAction.size(), 4u);
+    EXPECT_THAT(
+        os.story,
+        ElementsAre("@0 SetTimer(1025, 500)", "@500 KillTimer(1025)", "@500 A hold",
+                    "@600 SetTimer(1025, 500)", "@600 KillTimer(1025)", "@600 SetTimer(1025, 150)",
+                    "@750 KillTimer(1025)", "@750 A single", "@800 SetTimer(1025, 500)",
+                    "@800 KillTimer(1025)", "@800 SetTimer(1025, 150)", "@800 KillTimer(1025)",
+                    "@800 A double", "@1200 P single", "@1200 SetTimer(1025, 500)",
+                    "@1250 KillTimer(1025)", "@1250 Q single"));
+    ASSERT_EQ(os.atAction.size(), 5u);
     for (const FakeClockOs::Snapshot& at : os.atAction) {
         EXPECT_FALSE(at.pressActive);
         EXPECT_FALSE(at.doublePending);
         EXPECT_FALSE(at.timerRunning);
     }
-    EXPECT_THAT(os.CallsStartingWith("keybd_event(2, 0, 2, 0)").size(), 4u);
 }
 
 TEST_F(ClassifierTest, AStaleKeyDownForAButtonNoLongerLoadedChangesNothing) {
