@@ -1,0 +1,425 @@
+#pragma once
+// Runs the real Kestrel.exe from a folder of its own, next to a proof program copied as
+// KestrelConfig.exe, and watches it from outside: its window, the programs it starts, the
+// hot keys it holds and the key events that get past it.
+#include <windows.h>
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "common/settings_schema.h"
+#include "support/registry.h"
+
+namespace e2e_agent {
+
+inline constexpr DWORD kPatience = 20000;  // a Wine process start can take seconds
+
+// A path the build gave as a Unix path, as Wine sees it.
+inline std::wstring HostPath(const char* path) {
+    std::wstring result = path[0] == '/' ? L"Z:" : L"";
+    for (const char* p = path; *p; ++p) {
+        result += (*p == '/') ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    }
+    return result;
+}
+
+inline double NowMs() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
+}
+
+// Handles this thread's messages for `ms` milliseconds.
+inline void Pump(DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) {
+            return;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
+inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    while (!done()) {
+        if (GetTickCount64() >= end) {
+            return false;
+        }
+        Pump(10);
+    }
+    return true;
+}
+
+inline DWORD ProcessOf(HWND window) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(window, &id);
+    return id;
+}
+
+inline std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+inline std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+// Visible top-level windows of class `className` that belong to process `processId`.
+inline std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& className) {
+    struct Search {
+        DWORD processId;
+        const std::wstring* className;
+        std::vector<HWND> found;
+    } search = {processId, &className, {}};
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            if (IsWindowVisible(window) && ProcessOf(window) == s->processId &&
+                ClassOf(window) == *s->className) {
+                s->found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Every agent window there is, whoever started it.
+inline int AgentWindowCount() {
+    int count = 0;
+    EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            if (ClassOf(window) == kestrel::kAgentClassName &&
+                TextOf(window) == kestrel::kAgentWindowTitle) {
+                ++*reinterpret_cast<int*>(context);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Lines of a proof program's "<path>.started" file: one per start.
+inline int StartsRecorded(const std::wstring& programPath) {
+    HANDLE file =
+        CreateFileW((programPath + L".started").c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    int lines = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        for (DWORD i = 0; i < read; ++i) {
+            lines += buffer[i] == '\n';
+        }
+    }
+    CloseHandle(file);
+    return lines;
+}
+
+// Key events as they arrive at a low-level hook of our own, on a thread of its own that
+// does nothing but answer the hook. Started before the agent, the hook is older than the
+// agent's and sees only what the agent lets through.
+class KeyObserver {
+  public:
+    struct Event {
+        DWORD vk;
+        bool up;
+        ULONG_PTR extra;
+        double ms;  // NowMs() when the hook saw it
+    };
+
+    KeyObserver() {
+        instance = this;
+        ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, &KeyObserver::Run, this, 0, &threadId_);
+        WaitForSingleObject(ready_, 5000);
+    }
+    ~KeyObserver() {
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+        CloseHandle(ready_);
+        instance = nullptr;
+    }
+    KeyObserver(const KeyObserver&) = delete;
+    KeyObserver& operator=(const KeyObserver&) = delete;
+
+    std::vector<Event> Events() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return events_;
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        events_.clear();
+    }
+    // The first event of key `vk` (down or up as asked) with extra information `extra`.
+    bool Find(DWORD vk, bool up, ULONG_PTR extra, Event* found = nullptr) {
+        for (const Event& e : Events()) {
+            if (e.vk == vk && e.up == up && e.extra == extra) {
+                if (found) {
+                    *found = e;
+                }
+                return true;
+            }
+        }
+        return false;
+    }
+    bool Saw(DWORD vk) {
+        for (const Event& e : Events()) {
+            if (e.vk == vk) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+  private:
+    static DWORD WINAPI Run(LPVOID self) {
+        auto* observer = static_cast<KeyObserver*>(self);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // make the queue
+        HHOOK hook =
+            SetWindowsHookExW(WH_KEYBOARD_LL, &KeyObserver::Hook, GetModuleHandleW(nullptr), 0);
+        SetEvent(observer->ready_);
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        }
+        UnhookWindowsHookEx(hook);
+        return 0;
+    }
+    static LRESULT CALLBACK Hook(int code, WPARAM message, LPARAM lParam) {
+        if (code == HC_ACTION && instance) {
+            const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+            std::lock_guard<std::mutex> lock(instance->mutex_);
+            instance->events_.push_back(
+                {event.vkCode, (event.flags & LLKHF_UP) != 0, event.dwExtraInfo, NowMs()});
+        }
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
+
+    static inline KeyObserver* instance = nullptr;
+    HANDLE ready_ = nullptr;
+    HANDLE thread_ = nullptr;
+    DWORD threadId_ = 0;
+    std::mutex mutex_;
+    std::vector<Event> events_;
+};
+
+// A folder of its own holding Kestrel.exe and the proof program as KestrelConfig.exe;
+// starts the agent from there and ends whatever it started.
+class AgentFolder {
+  public:
+    AgentFolder() {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        wchar_t name[64];
+        swprintf(name, 64, L"kestrel-agent-%lu-%d", GetCurrentProcessId(), ++serial);
+        path_ = std::wstring(temp) + name;
+        CreateDirectoryW(path_.c_str(), nullptr);
+        agentPath_ = Copy(HostPath(KESTREL_AGENT_EXE), L"Kestrel.exe");
+        customizerPath_ = Copy(HostPath(KESTREL_PROOF_EXE), kestrel::kCustomizerFileName);
+    }
+    ~AgentFolder() {
+        for (HANDLE process : processes_) {
+            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(process, 99);
+                WaitForSingleObject(process, 5000);
+            }
+            CloseHandle(process);
+        }
+        RemoveTree(path_);
+    }
+    AgentFolder(const AgentFolder&) = delete;
+    AgentFolder& operator=(const AgentFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    const std::wstring& CustomizerPath() const { return customizerPath_; }
+    int CustomizerStarts() const { return StartsRecorded(customizerPath_); }
+
+    std::wstring Copy(const std::wstring& source, const std::wstring& name) const {
+        const std::wstring target = path_ + L"\\" + name;
+        CopyFileW(source.c_str(), target.c_str(), FALSE);
+        return target;
+    }
+    std::wstring CopyProof(const std::wstring& name) const {
+        return Copy(HostPath(KESTREL_PROOF_EXE), name);
+    }
+
+    // Starts one more Kestrel.exe; returns its process handle (owned by the folder).
+    HANDLE StartAgent() {
+        const std::wstring commandLine = L"\"" + agentPath_ + L"\"";
+        std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
+        buffer.push_back(L'\0');
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessW(agentPath_.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            path_.c_str(), &startup, &info)) {
+            return nullptr;
+        }
+        CloseHandle(info.hThread);
+        processes_.push_back(info.hProcess);
+        return info.hProcess;
+    }
+
+    // The agent window of `process` once the agent waits in its message loop, so that its
+    // settings are loaded and its hot keys registered (null after kPatience).
+    static HWND WaitForWindow(HANDLE process) {
+        const DWORD id = GetProcessId(process);
+        HWND found = nullptr;
+        WaitUntil([&] {
+            found = FindWindowW(kestrel::kAgentClassName, kestrel::kAgentWindowTitle);
+            return (found && ProcessOf(found) == id) ||
+                   WaitForSingleObject(process, 0) != WAIT_TIMEOUT;
+        });
+        if (!found || ProcessOf(found) != id) {
+            return nullptr;
+        }
+        WaitForInputIdle(process, kPatience);
+        return found;
+    }
+
+    // The exit code once `process` has ended; STILL_ACTIVE if it did not within `ms`.
+    static DWORD WaitForExit(HANDLE process, DWORD ms = kPatience) {
+        WaitUntil([&] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, ms);
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(process, &code);
+        return code;
+    }
+
+  private:
+    static void RemoveTree(const std::wstring& folder) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name != L"." && name != L"..") {
+                    DeleteFileW((folder + L"\\" + name).c_str());
+                }
+            } while (FindNextFileW(search, &found));
+            FindClose(search);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
+    static inline int serial = 0;
+    std::wstring path_;
+    std::wstring agentPath_;
+    std::wstring customizerPath_;
+    std::vector<HANDLE> processes_;
+};
+
+// Key events as a hardware button makes them, injected for real.
+inline void KeyDown(BYTE vk) {
+    keybd_event(vk, 0, 0, 0);
+}
+inline void KeyUp(BYTE vk) {
+    keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+}
+inline void Tap(BYTE vk) {
+    KeyDown(vk);
+    KeyUp(vk);
+}
+// The device reports a hardware button with the Windows key held.
+inline void ButtonDown(BYTE vk) {
+    KeyDown(VK_LWIN);
+    KeyDown(vk);
+}
+inline void ButtonUp(BYTE vk) {
+    KeyUp(vk);
+    KeyUp(VK_LWIN);
+}
+
+// Leaves every modifier released, whatever a test or an agent left down.
+inline void ReleaseModifiers() {
+    for (BYTE key : {VK_LWIN, VK_RWIN, VK_SHIFT, VK_LSHIFT, VK_RSHIFT, VK_CONTROL, VK_LCONTROL,
+                     VK_RCONTROL, VK_MENU}) {
+        KeyUp(key);
+    }
+}
+
+inline bool KeyIsDown(int vk) {
+    return (GetAsyncKeyState(vk) & 0x8000) != 0;
+}
+
+// Settings as the customizer writes them.
+struct SlotSetting {
+    int n;
+    DWORD mode;
+    std::wstring command;
+};
+
+inline void ClearSettings() {
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kestrel::kProductKeyPath);
+}
+
+inline void SeedButton(const std::wstring& name, std::initializer_list<SlotSetting> slots) {
+    const std::wstring path = std::wstring(kestrel::kProductKeyPath) + L"\\" + name;
+    testing_support::SetDword(HKEY_CURRENT_USER, path, kestrel::kValueEnabled, 1);
+    for (const SlotSetting& slot : slots) {
+        const std::wstring suffix = std::to_wstring(slot.n);
+        testing_support::SetDword(HKEY_CURRENT_USER, path, (L"Enabled_" + suffix).c_str(), 1);
+        testing_support::SetDword(HKEY_CURRENT_USER, path, (L"Mode_" + suffix).c_str(), slot.mode);
+        testing_support::SetString(HKEY_CURRENT_USER, path, (L"Cmd_" + suffix).c_str(),
+                                   slot.command);
+    }
+}
+
+inline void SeedTimes(DWORD doubleTime, DWORD holdTime) {
+    testing_support::SetDword(HKEY_CURRENT_USER, kestrel::kProductKeyPath,
+                              kestrel::kValueDoubleTime, doubleTime);
+    testing_support::SetDword(HKEY_CURRENT_USER, kestrel::kProductKeyPath, kestrel::kValueHoldTime,
+                              holdTime);
+}
+
+// Sends a message to another program's window and waits for it to be handled.
+inline LRESULT SendTo(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, kPatience, &result);
+    return static_cast<LRESULT>(result);
+}
+
+// The three combinations an enabled button takes: alone, with Shift, with Ctrl.
+inline bool CombinationsFree(UINT vk) {
+    bool allFree = true;
+    for (UINT modifiers : {MOD_WIN, MOD_WIN | MOD_SHIFT, MOD_WIN | MOD_CONTROL}) {
+        if (RegisterHotKey(nullptr, 0x7F00, modifiers, vk)) {
+            UnregisterHotKey(nullptr, 0x7F00);
+        } else {
+            allFree = false;
+        }
+    }
+    return allFree;
+}
+inline bool CombinationsAllTaken(UINT vk) {
+    for (UINT modifiers : {MOD_WIN, MOD_WIN | MOD_SHIFT, MOD_WIN | MOD_CONTROL}) {
+        if (RegisterHotKey(nullptr, 0x7F00, modifiers, vk)) {
+            UnregisterHotKey(nullptr, 0x7F00);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace e2e_agent

@@ -1,0 +1,343 @@
+// The agent window in this process: start-up, dispatch, tray menu, about box and
+// shutdown, with every operating-system call of the seam recorded.
+#include "agent/agent_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "agent/agent_state.h"
+#include "agent/button_table.h"
+#include "agent/classifier.h"
+#include "agent/latches.h"
+#include "common/exe_directory.h"
+#include "common/resource_ids.h"
+#include "common/settings_schema.h"
+#include "e2e_agent/agent_harness.h"
+#include "support/recording_os.h"
+#include "support/registry.h"
+
+using namespace kestrel;
+using Calls = std::vector<std::string>;
+
+namespace {
+
+const std::wstring kButtonPath = std::wstring(kProductKeyPath) + L"\\40C1";
+
+const Calls kResetLatches = {"keybd_event(16, 0, 0, 1)", "keybd_event(16, 0, 2, 1)",
+                             "keybd_event(17, 0, 0, 1)", "keybd_event(17, 0, 2, 1)"};
+const Calls kRegisterButton = {"RegisterHotKey(0, 0x1008, 0xC1)",
+                               "RegisterHotKey(16, 0x100C, 0xC1)",
+                               "RegisterHotKey(32, 0x100A, 0xC1)"};
+const Calls kUnregisterButton = {"UnregisterHotKey(0)", "UnregisterHotKey(16)",
+                                 "UnregisterHotKey(32)"};
+
+// The recorded start of the customizer from the agent's own folder.
+std::string CustomizerStart() {
+    return "ShellExecuteEx(" +
+           testing_support::RecordingOs::Narrow(
+               (std::wstring(GetExeDirectory()) + L"KestrelConfig.exe").c_str()) +
+           ")";
+}
+
+Calls Join(std::initializer_list<Calls> parts) {
+    Calls all;
+    for (const Calls& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+// What a thread timer saw while a modal loop of the agent ran.
+struct ModalSighting {
+    bool seen = false;
+    RECT rect = {};
+    std::vector<std::pair<UINT, std::wstring>> items;  // menu: id and text
+    std::vector<std::wstring> texts;                   // dialog: child texts
+    std::wstring caption;
+    bool okButton = false;
+    bool survivedCancel = false;
+};
+ModalSighting sighting;
+
+HWND OwnWindow(const wchar_t* className) {
+    std::vector<HWND> found = e2e_agent::WindowsOf(GetCurrentProcessId(), className);
+    return found.empty() ? nullptr : found.front();
+}
+
+void CALLBACK InspectMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND popup = OwnWindow(L"#32768");
+    if (!popup) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    sighting.seen = true;
+    GetWindowRect(popup, &sighting.rect);
+    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        sighting.items.emplace_back(GetMenuItemID(menu, i), text);
+    }
+    EndMenu();
+}
+
+void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = OwnWindow(L"#32770");
+    if (!box) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    sighting.seen = true;
+    sighting.caption = e2e_agent::TextOf(box);
+    GetWindowRect(box, &sighting.rect);
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        sighting.texts.push_back(e2e_agent::TextOf(child));
+    }
+    HWND ok = GetDlgItem(box, IDOK);
+    sighting.okButton = ok && IsWindowVisible(ok);
+    // Only the done button closes the box.
+    SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    sighting.survivedCancel = IsWindow(box) && IsWindowVisible(box);
+    if (ok) {
+        SendMessageW(ok, BM_CLICK, 0, 0);
+    } else {
+        EndDialog(box, IDCANCEL);
+    }
+}
+
+class AgentWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+        testing_support::SetDword(HKEY_CURRENT_USER, kButtonPath, L"Enabled", 1);
+        Slot(0, L"#A#");
+        Slot(2, L"#H#");  // a hold slot, so a key-down starts the press timer
+        buttonTable.clear();
+        currentId = 0;
+        pressActive = doublePending = false;
+        shiftLatch = ctrlLatch = false;
+        doubleTime = kDefaultDoubleTime;
+        holdTime = kDefaultHoldTime;
+        agentWindow = nullptr;
+        sighting = ModalSighting();
+    }
+    void TearDown() override {
+        if (agentWindow && IsWindow(agentWindow)) {
+            DestroyWindow(agentWindow);
+        }
+        agentWindow = nullptr;
+        buttonTable.clear();
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+    }
+
+    static void Slot(int n, const wchar_t* keys) {
+        const std::wstring suffix = std::to_wstring(n);
+        testing_support::SetDword(HKEY_CURRENT_USER, kButtonPath, (L"Enabled_" + suffix).c_str(),
+                                  1);
+        testing_support::SetDword(HKEY_CURRENT_USER, kButtonPath, (L"Mode_" + suffix).c_str(),
+                                  kActionKeySequence);
+        testing_support::SetString(HKEY_CURRENT_USER, kButtonPath, (L"Cmd_" + suffix).c_str(),
+                                   keys);
+    }
+
+    void Start() {
+        ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+        ASSERT_TRUE(agentWindow);
+        os.calls.clear();
+    }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return SendMessageW(agentWindow, message, wParam, lParam);
+    }
+    // The quit code, when the thread was asked to quit.
+    static bool QuitPosted(WPARAM* code) {
+        MSG message;
+        if (!PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+            return false;
+        }
+        *code = message.wParam;
+        return true;
+    }
+
+    testing_support::RecordingOs os;
+};
+
+TEST_F(AgentWindowTest, StartUpAddsTheIconRegistersTheButtonsAndReleasesTheLatches) {
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+
+    EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)",
+                               "Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+                              kRegisterButton,
+                              kResetLatches}));
+    ASSERT_TRUE(agentWindow);
+    EXPECT_EQ(FindWindowW(L"Kestrel", L"Kestrel"), agentWindow);
+    EXPECT_FALSE(IsWindowVisible(agentWindow));
+    EXPECT_EQ(os.lastNotifyIcon.hWnd, agentWindow);
+    EXPECT_EQ(trayIconData.hWnd, agentWindow);
+    EXPECT_EQ(GetClassLongPtrW(agentWindow, GCL_STYLE), CS_HREDRAW | CS_VREDRAW);
+    EXPECT_EQ(reinterpret_cast<HGDIOBJ>(GetClassLongPtrW(agentWindow, GCLP_HBRBACKGROUND)),
+              GetStockObject(WHITE_BRUSH));
+    EXPECT_NE(GetClassLongPtrW(agentWindow, GCLP_HICON), 0);
+}
+
+TEST_F(AgentWindowTest, SecondStartOpensTheCustomizerAndMakesNoWindow) {
+    os.windowToFind = reinterpret_cast<HWND>(0x1234);  // another agent runs
+
+    EXPECT_FALSE(InitInstance(GetModuleHandleW(nullptr)));
+
+    EXPECT_FALSE(agentWindow);
+    EXPECT_FALSE(FindWindowW(L"Kestrel", L"Kestrel"));
+    EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx"), (Calls{CustomizerStart()}));
+    EXPECT_TRUE(os.CallsStartingWith("RegisterHotKey").empty());
+    EXPECT_TRUE(os.CallsStartingWith("Shell_NotifyIcon").empty());
+}
+
+TEST_F(AgentWindowTest, ExitReleasesLatchesFreesHotKeysRemovesTheIconAndQuitsWithZero) {
+    Start();
+    shiftLatch = true;
+
+    EXPECT_EQ(Send(WM_COMMAND, IDM_EXIT), 0);
+
+    EXPECT_FALSE(IsWindow(agentWindow));
+    EXPECT_FALSE(shiftLatch);
+    EXPECT_EQ(os.calls, Join({kResetLatches,
+                              kUnregisterButton,
+                              {"Shell_NotifyIcon(2, id 1, flags 0x3, message 32868, icon)"}}));
+    WPARAM code = 99;
+    ASSERT_TRUE(QuitPosted(&code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(AgentWindowTest, CloseFromOutsideShutsDownTheSameWay) {
+    Start();
+
+    Send(WM_CLOSE);
+
+    EXPECT_FALSE(IsWindow(agentWindow));
+    EXPECT_EQ(os.calls, Join({kResetLatches,
+                              kUnregisterButton,
+                              {"Shell_NotifyIcon(2, id 1, flags 0x3, message 32868, icon)"}}));
+    WPARAM code = 99;
+    EXPECT_TRUE(QuitPosted(&code));
+}
+
+TEST_F(AgentWindowTest, SettingsCommandStartsTheCustomizerFromTheAgentFolder) {
+    Start();
+
+    EXPECT_EQ(Send(WM_COMMAND, IDM_SETTINGS), 0);
+
+    EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx"), (Calls{CustomizerStart()}));
+    EXPECT_STREQ(os.lastExecute.lpVerb, L"open");
+    EXPECT_STREQ(os.lastExecute.lpParameters, L"");
+    EXPECT_EQ(os.lastExecute.nShow, SW_SHOW);
+    EXPECT_EQ(os.lastExecute.hwnd, agentWindow);
+}
+
+TEST_F(AgentWindowTest, AcceleratorCommandsChangeNothing) {
+    Start();
+
+    Send(WM_COMMAND, IDM_ACCEL_SELECT_ALL);
+    Send(WM_COMMAND, IDM_ACCEL_QUIT);
+    Send(WM_KEYDOWN, 'Q');
+
+    EXPECT_TRUE(os.calls.empty()) << os.calls.front();
+    EXPECT_TRUE(IsWindow(agentWindow));
+    WPARAM code;
+    EXPECT_FALSE(QuitPosted(&code));
+}
+
+TEST_F(AgentWindowTest, MessagesWithoutHandlerGetDefaultProcessing) {
+    Start();
+    wchar_t title[16] = {};
+    EXPECT_EQ(Send(WM_GETTEXT, 16, reinterpret_cast<LPARAM>(title)), 7);
+    EXPECT_STREQ(title, L"Kestrel");
+}
+
+TEST_F(AgentWindowTest, HotKeyAndTimerMessagesReachTheClassifier) {
+    Start();
+
+    EXPECT_EQ(Send(WM_HOTKEY, 16, MAKELPARAM(MOD_WIN | MOD_SHIFT, 0xC1)), 0);
+    EXPECT_EQ(os.calls, (Calls{"SetTimer(1025, 500)"}));
+    EXPECT_EQ(currentId, 0);  // the Shift variant folds onto the button
+
+    os.calls.clear();
+    EXPECT_EQ(Send(WM_TIMER, 4711), 0);  // any timer id is the press timer
+    EXPECT_EQ(os.calls,
+              (Calls{"KillTimer(1025)", "keybd_event(2, 0, 2, 0)", "keybd_event(91, 0, 2, 0)",
+                     "keybd_event(72, 0, 0, 1)", "keybd_event(72, 0, 2, 1)"}));
+}
+
+TEST_F(AgentWindowTest, PrivateMessagesReachTheButtonTable) {
+    Start();
+
+    EXPECT_EQ(Send(MSG_RELEASE_TEMP, 0xC1), 0);
+    EXPECT_EQ(os.calls, kUnregisterButton);
+
+    os.calls.clear();
+    EXPECT_EQ(Send(MSG_RESTORE_TEMP, 0xC1), 0);
+    EXPECT_EQ(os.calls, kRegisterButton);
+
+    os.calls.clear();
+    EXPECT_EQ(Send(MSG_RELOAD), 0);
+    EXPECT_EQ(os.calls, Join({kUnregisterButton, kRegisterButton, kResetLatches}));
+}
+
+TEST_F(AgentWindowTest, TrayMessagesOtherThanATapOnTheIconOpenNothing) {
+    Start();
+    const std::pair<WPARAM, LPARAM> others[] = {{2, WM_LBUTTONDOWN},
+                                                {0, WM_LBUTTONDOWN},
+                                                {1, WM_LBUTTONUP},
+                                                {1, WM_RBUTTONDOWN},
+                                                {1, WM_LBUTTONDBLCLK}};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, InspectMenu);
+    for (const auto& [icon, mouse] : others) {
+        EXPECT_EQ(Send(MSG_TRAY, icon, mouse), 0);
+    }
+    e2e_agent::Pump(100);
+    KillTimer(nullptr, timer);
+
+    EXPECT_FALSE(sighting.seen);
+    EXPECT_TRUE(os.calls.empty()) << os.calls.front();
+}
+
+TEST_F(AgentWindowTest, TapOnTheIconOpensTheMenuAtTheLowerRightCorner) {
+    Start();
+    SetTimer(nullptr, 0, 30, InspectMenu);
+
+    EXPECT_EQ(Send(MSG_TRAY, 1, WM_LBUTTONDOWN), 0);  // returns once the menu has closed
+
+    ASSERT_TRUE(sighting.seen);
+    EXPECT_EQ(sighting.rect.right, kTrayMenuX);
+    EXPECT_EQ(sighting.rect.bottom, kTrayMenuY);
+    const std::vector<std::pair<UINT, std::wstring>> expected = {
+        {IDM_SETTINGS, L"設定"}, {IDM_ABOUT, L"バージョン情報"}, {0, L""}, {IDM_EXIT, L"終了"}};
+    EXPECT_EQ(sighting.items, expected);
+    EXPECT_EQ(os.calls, (Calls{"SetForegroundWindow(window)"}));
+}
+
+TEST_F(AgentWindowTest, AboutBoxFillsTheScreenPutsThePanelDownAndClosesWithItsButton) {
+    Start();
+    SetTimer(nullptr, 0, 30, InspectAboutBox);
+
+    EXPECT_EQ(Send(WM_COMMAND, IDM_ABOUT), 0);  // modal: returns once the box has closed
+
+    ASSERT_TRUE(sighting.seen);
+    EXPECT_EQ(sighting.caption, L"Kestrelのバージョン情報");
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_TRUE(EqualRect(&sighting.rect, &work));
+    EXPECT_TRUE(sighting.okButton);
+    EXPECT_TRUE(sighting.survivedCancel);
+    ASSERT_GE(sighting.texts.size(), 3u);
+    EXPECT_EQ(sighting.texts[1], L"Kestrel Version 0.20");
+    EXPECT_FALSE(sighting.texts[2].empty());
+    EXPECT_EQ(os.calls, (Calls{"SipShowIM(0)"}));
+    EXPECT_FALSE(OwnWindow(L"#32770"));
+    EXPECT_TRUE(IsWindow(agentWindow));
+}
+
+}  // namespace
