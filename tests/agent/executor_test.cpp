@@ -104,12 +104,6 @@ TEST_F(ExecutorTest, DeviceCommandsReadTheCommandAsADecimalNumber) {
     EXPECT_THAT(Run(kActionDeviceCommand, L""), ElementsAreArray(today));
 }
 
-TEST_F(ExecutorTest, InputPanelCommandTogglesThePanel) {
-    os.sipShown = true;
-    EXPECT_THAT(Run(kActionDeviceCommand, L"2"), ElementsAre("SipGetInfo(48)", "SipShowIM(0)"));
-    EXPECT_THAT(Run(kActionDeviceCommand, L"2"), ElementsAre("SipGetInfo(48)", "SipShowIM(1)"));
-}
-
 TEST_F(ExecutorTest, KeySequenceTypesEachGroupWithItsModifierAfterTheTwoReleases) {
     struct Case {
         const wchar_t* command;

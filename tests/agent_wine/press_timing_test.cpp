@@ -111,16 +111,4 @@ TEST_F(PressTimingTest, AHeldPressRunsHoldAboutHoldTimeAfterThePress) {
     EXPECT_LT(after, 900.0);
 }
 
-TEST_F(PressTimingTest, ASecondPressWithinDoubleTimeRunsDoubleAndNothingLater) {
-    Post(kButtonDown);
-    Post(kButtonUp);
-    agent_wine::PumpFor(40);
-    Post(kButtonDown);
-    Post(kButtonUp);
-    agent_wine::PumpFor(700);
-
-    ASSERT_EQ(os.typed.size(), 1u);
-    EXPECT_EQ(os.typed[0].vk, 'D');
-}
-
 }  // namespace
