@@ -1,0 +1,138 @@
+// The Timing page inside the running customizer: what it shows for what is stored, what
+// it writes back, and the check of the double-press label.
+#include "e2e_system/system_fixture.h"
+
+namespace e2e {
+namespace {
+
+class TimingPageSystemTest : public SystemFixture {
+  protected:
+    // Starts the customizer and opens the Timing page.
+    void Open() {
+        customizer_ = StartCustomizer();
+        sheet_ = Sheet::Find(customizer_->Id());
+        ASSERT_TRUE(sheet_.Exists());
+        page_ = sheet_.OpenTimingPage();
+        ASSERT_NE(page_, nullptr);
+    }
+
+    std::unique_ptr<Program> customizer_;
+    Sheet sheet_{nullptr};
+    HWND page_ = nullptr;
+};
+
+TEST_F(TimingPageSystemTest, NoSettingsShowDefaultsAndStoreThem) {
+    Open();
+    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"150");
+    EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"500");
+    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_DOUBLE), 150);
+    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_HOLD), 500);
+
+    CloseWith(*customizer_, sheet_, PSBTN_OK);
+
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
+    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
+}
+
+TEST_F(TimingPageSystemTest, StoredValuesInRangeAreShownAndKept) {
+    StoreTimes(250, 800);
+    Open();
+    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"250");
+    EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"800");
+    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_DOUBLE), 250);
+    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_HOLD), 800);
+
+    CloseWith(*customizer_, sheet_, PSBTN_OK);
+
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 250u);
+    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 800u);
+}
+
+TEST_F(TimingPageSystemTest, ValuesOutsideTheRangesAreShownAsStoredAndWrittenClamped) {
+    StoreTimes(50, 2000);
+    Open();
+    // The labels show what was read; the thumbs stand at the ends of their ranges.
+    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"50");
+    EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"2000");
+    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_DOUBLE), 100);
+    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_HOLD), 1000);
+
+    // The hold label is not checked, so OK closes the sheet.
+    CloseWith(*customizer_, sheet_, PSBTN_OK);
+
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 100u);
+    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 1000u);
+}
+
+TEST_F(TimingPageSystemTest, APageNeverOpenedWritesNothingEvenOnOk) {
+    StoreTimes(50, 2000);
+    auto customizer = StartCustomizer();
+    Sheet sheet = Sheet::Find(customizer->Id());
+    ASSERT_TRUE(sheet.Exists());
+
+    CloseWith(*customizer, sheet, PSBTN_OK);
+
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 50u);
+    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 2000u);
+    // The sheet did close normally: the Button page wrote.
+    EXPECT_EQ(StoredButtonName(kFirstButton), kFirstButtonName);
+}
+
+TEST_F(TimingPageSystemTest, RestoredDefaultsAreWrittenEvenOnCancel) {
+    StoreTimes(400, 900);
+    Open();
+    RestoreDefaults(page_);
+    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"150");
+    EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"500");
+
+    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
+
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
+    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
+}
+
+TEST_F(TimingPageSystemTest, AFourDigitDoubleLabelKeepsThePageAndTheSheetOpen) {
+    StoreTimes(1000, 600);
+    Open();
+    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"1000");
+
+    // Leaving for the Button page is refused with a message.
+    sheet_.Select(0);
+    HWND box = WaitForMessageBox(customizer_->Id(), sheet_.Window());
+    ASSERT_NE(box, nullptr) << "no validation message when leaving the page";
+    ASSERT_TRUE(Dismiss(box));
+    Pump(300);
+    EXPECT_TRUE(Sheet::IsTimingPage(sheet_.CurrentPage()));
+
+    // So is OK.
+    sheet_.Press(PSBTN_OK);
+    box = WaitForMessageBox(customizer_->Id(), sheet_.Window());
+    ASSERT_NE(box, nullptr) << "no validation message on OK";
+    ASSERT_TRUE(Dismiss(box));
+    Pump(300);
+    EXPECT_TRUE(customizer_->IsRunning());
+    EXPECT_TRUE(sheet_.Exists());
+    EXPECT_TRUE(Sheet::IsTimingPage(sheet_.CurrentPage()));
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 1000u);
+
+    // Restoring the defaults makes the label short again, and OK goes through.
+    RestoreDefaults(page_);
+    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"150");
+    CloseWith(*customizer_, sheet_, PSBTN_OK);
+    EXPECT_EQ(customizer_->ExitCode(), 0u);
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
+    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
+}
+
+TEST_F(TimingPageSystemTest, CancelClosesDespiteAFourDigitDoubleLabel) {
+    StoreTimes(1000, 600);
+    Open();
+
+    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
+
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 500u);
+    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 600u);
+}
+
+}  // namespace
+}  // namespace e2e
