@@ -15,6 +15,22 @@ ButtonTable buttonTable;
 namespace {
 
 constexpr int kEnumNameChars = 256;
+// The button's key code stands in characters 3 and 4 of its subkey name (40C1 gives 0xC1).
+constexpr size_t kKeyDigitsStart = 2;
+constexpr size_t kKeyDigitsEnd = 4;
+
+int HexDigitValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9') {
+        return c - L'0';
+    }
+    if (c >= L'A' && c <= L'F') {
+        return c - L'A' + 10;
+    }
+    if (c >= L'a' && c <= L'f') {
+        return c - L'a' + 10;
+    }
+    return -1;
+}
 
 // Subkey names come from the registry enumeration; a name that does not fit the
 // binding's field is skipped, because a cut name would make the open create a stray key.
@@ -116,16 +132,18 @@ ButtonBinding MakeBinding(const wchar_t* subkeyName) {
     wcsncpy(binding.keyName, subkeyName, kKeyNameChars - 1);
     binding.keyName[kKeyNameChars - 1] = L'\0';
 
-    wchar_t digits[3] = {};
+    // Characters 3 and 4 as hexadecimal digits, the first non-digit ending the number.
+    // A library scanner would also take a blank, a sign or another script's digit there,
+    // so that a name like 40-1 would give the key 0xFFFFFFFF; plain digits give at most 0xFF.
     const size_t length = wcslen(subkeyName);
-    if (length > 2) {
-        digits[0] = subkeyName[2];
-        if (length > 3) {
-            digits[1] = subkeyName[3];
+    uint32_t vk = 0;
+    for (size_t i = kKeyDigitsStart; i < kKeyDigitsEnd && i < length; ++i) {
+        const int digit = HexDigitValue(subkeyName[i]);
+        if (digit < 0) {
+            break;
         }
+        vk = vk * 16 + static_cast<uint32_t>(digit);
     }
-    unsigned int vk = 0;
-    swscanf(digits, L"%x", &vk);
     binding.vk = vk;
     return binding;
 }

@@ -70,6 +70,18 @@ TEST_F(ButtonTableTest, MakeBindingTakesTheKeyFromCharactersThreeAndFour) {
     }
 }
 
+// Other programs can name subkeys as they like; only plain hexadecimal digits make a key,
+// so no name yields a code that two digits cannot hold.
+TEST_F(ButtonTableTest, KeyCodeTakesOnlyPlainHexDigits) {
+    const std::pair<std::wstring, uint32_t> cases[] = {
+        {L"40-1", 0},   {L"40+F", 0},           {L"40 1", 0},      {L"40\t1", 0},
+        {L"40x1", 0},   {L"40\xFF11\xFF12", 0}, {L"40\u30001", 0}, {L"40\x0661", 0},
+        {L"401-", 0x1}, {L"40F ", 0xF},         {L"40ff", 0xFF}};
+    for (const auto& [name, vk] : cases) {
+        EXPECT_EQ(MakeBinding(name.c_str()).vk, vk) << RecordingOs::Narrow(name.c_str());
+    }
+}
+
 TEST_F(ButtonTableTest, EnabledButtonsGetConsecutiveIdsWithShiftAndCtrlVariants) {
     Button(L"40C1", 1);
     Button(L"40C2", 0);
