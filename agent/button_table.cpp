@@ -208,7 +208,13 @@ void UnregisterAllHotKeys(HWND window) {
     }
 }
 
+// A binding that registration did not number carries kNoHotKeyId; a hot-key message with
+// that id (the system's own hot keys have negative ids) must not find it, or a disabled
+// button would run its actions.
 ButtonBinding* FindBindingById(int id) {
+    if (id < 0) {
+        return nullptr;
+    }
     for (ButtonBinding& binding : buttonTable) {
         if (binding.hotKeyId == id) {
             return &binding;

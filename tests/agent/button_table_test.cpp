@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "agent/agent_state.h"
+#include "agent/classifier.h"
 #include "agent/latches.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
@@ -291,6 +292,31 @@ TEST_F(ButtonTableTest, ButtonsBeyondTheSixteenthGetNoIdAndNoHotKeys) {
     EXPECT_EQ(os.calls.size(), 48u);
     HandleReleaseTemp(0xB1);
     EXPECT_EQ(os.calls.size(), 48u);
+}
+
+// Ids -1 and -2 are the system's own hot keys; a message with one of them must not
+// reach a button that registration left without an id.
+TEST_F(ButtonTableTest, NegativeIdsFindNoBindingAndRunNoDisabledButton) {
+    Button(L"40C1", 0);
+    Slot(L"40C1", 0, 1, kActionProgram, L"\\Windows\\calc.exe");
+    Button(L"40C2", 1);
+    LoadButtons(kWindow);
+    ASSERT_EQ(buttonTable[0].hotKeyId, kNoHotKeyId);
+    currentId = 0;
+    pressActive = false;
+    doublePending = false;
+
+    EXPECT_EQ(FindBindingById(kNoHotKeyId), nullptr);
+    EXPECT_EQ(FindBindingById(-2), nullptr);
+    os.calls.clear();
+    for (int id : {-1, -2, -17, -33}) {
+        HandleHotKey(id, 0);
+        HandleHotKey(id, kModKeyUp);
+    }
+    HandlePressTimer();
+    EXPECT_TRUE(os.CallsStartingWith("ShellExecuteEx").empty());
+    EXPECT_TRUE(os.CallsStartingWith("RegisterHotKey").empty());
+    EXPECT_EQ(currentId, 0);
 }
 
 TEST_F(ButtonTableTest, OverlongSubkeyNamesAreSkippedWithoutCreatingKeys) {
