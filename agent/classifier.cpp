@@ -54,11 +54,17 @@ void StartPress() {
     StartPressTimer(holdTime);
 }
 
+// The binding the press of `baseId` concerns, if any.
+const ButtonBinding* PressedBinding(int32_t baseId) {
+    return IsButtonId(baseId) ? FindBindingById(baseId) : nullptr;
+}
+
 void HandleKeyDown(int32_t id) {
     const int32_t baseId = FoldHotKeyId(id);
-    const ButtonBinding* binding = FindBindingById(baseId);
-    // A message queued before a reload may name a button that is gone. It has no slots
-    // to read, so it is dropped without disturbing a press in progress.
+    const ButtonBinding* binding = PressedBinding(baseId);
+    // A message queued before a reload may name a button that is gone, and a foreign
+    // hot key may carry any id. Neither has slots to read, so the message is dropped
+    // without disturbing a press in progress.
     if (!binding) {
         return;
     }
@@ -77,7 +83,7 @@ void HandleKeyUp() {
     if (!pressActive) {
         return;
     }
-    const ButtonBinding* binding = FindBindingById(currentId);
+    const ButtonBinding* binding = PressedBinding(currentId);
     // The current button left the table in a reload: end its press, run nothing.
     if (!binding) {
         StopPressTimer();
@@ -98,6 +104,10 @@ void HandleKeyUp() {
 }
 
 }  // namespace
+
+bool IsButtonId(int32_t baseId) {
+    return baseId >= 0 && baseId < kMaxHotKeyButtons;
+}
 
 int32_t FoldHotKeyId(int32_t id) {
     if (id >= kControlIdOffset) {

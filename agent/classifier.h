@@ -18,6 +18,10 @@ extern bool doublePending;
 // Maps a Shift (16..31) or Ctrl (32..) variant id back onto its button's base id.
 int32_t FoldHotKeyId(int32_t id);
 
+// Base ids run from 0 to 15; any other id names no button, also where an unnumbered
+// binding would carry it.
+bool IsButtonId(int32_t baseId);
+
 // WM_HOTKEY: `id` is the message's wParam; the MOD_KEYUP bit of `lParam` marks a release.
 void HandleHotKey(int32_t id, LPARAM lParam);
 // WM_TIMER: every timer of the agent window is taken as the press timer.

@@ -153,7 +153,7 @@ void ExecuteAction(int pressKind) {
         return;
     }
     // A reload may have removed the button since its press began.
-    const ButtonBinding* binding = FindBindingById(currentId);
+    const ButtonBinding* binding = IsButtonId(currentId) ? FindBindingById(currentId) : nullptr;
     if (!binding) {
         return;
     }

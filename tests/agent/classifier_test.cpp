@@ -437,6 +437,25 @@ TEST_F(ClassifierTest, AStaleKeyDownForAButtonNoLongerLoadedChangesNothing) {
                             "@80 SetTimer(1025, 150)", "@230 KillTimer(1025)", "@230 A single"));
 }
 
+TEST_F(ClassifierTest, IdsOutsideTheSixteenButtonsNameNoButtonEvenAnUnnumberedOne) {
+    Button('A', 0, true, false);
+    Button('X', kNoHotKeyId, false, false);  // disabled, never numbered
+    Button('Y', 16, false, false);           // beyond the scheme
+
+    Down(0);
+    Wait(80);
+    Up(0);
+    Down(-1);
+    Down(48);
+    Down(INT32_MIN);
+    EXPECT_EQ(currentId, 0);
+    Wait(1000);
+
+    EXPECT_THAT(os.story,
+                ElementsAre("@0 SetTimer(1025, 500)", "@80 KillTimer(1025)",
+                            "@80 SetTimer(1025, 150)", "@230 KillTimer(1025)", "@230 A single"));
+}
+
 TEST_F(ClassifierTest, AKeyUpAfterAReloadDroppedTheButtonEndsThePressQuietly) {
     Button('A', 0, false, true);
 

@@ -246,6 +246,10 @@ TEST_F(ExecutorTest, NothingHappensWithoutABindingOrForAnUnknownPressKind) {
     ExecuteAction(-1);
     currentId = 9;
     ExecuteAction(kPressSingle);
+    AddButton(L"40C9", kNoHotKeyId);  // disabled, never numbered
+    SetSlot(buttonTable.back(), kPressSingle, kActionKeySequence, L"#A#");
+    currentId = kNoHotKeyId;
+    ExecuteAction(kPressSingle);
     buttonTable.clear();
     currentId = 0;
     ExecuteAction(kPressSingle);
