@@ -11,7 +11,9 @@
 //
 // Register, unregister and the message loop of the registering windows belong to one
 // thread: the hook runs inside that thread's message retrieval, and an event that the
-// same thread injects with keybd_event reaches the hook before keybd_event returns.
+// same thread injects with keybd_event reaches the hook before keybd_event returns. A
+// thread that has not asked for messages for a while counts as hung, and its hook is
+// skipped (Wine does so after five seconds), so the thread must keep to its loop.
 #include <windows.h>
 
 #ifndef MOD_KEYUP
