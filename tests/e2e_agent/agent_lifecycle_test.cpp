@@ -115,18 +115,4 @@ TEST_F(AgentShutdownTest, CloseFromAnotherProgramEndsTheSameWay) {
     ExpectEverythingGivenBack();
 }
 
-TEST_F(AgentShutdownTest, AcceleratorCommandsLeaveTheAgentRunning) {
-    SeedButton(L"40C1", {{0, kActionKeySequence, L"#1#"}});
-    HWND window = Start();
-    ASSERT_TRUE(window);
-
-    SendTo(window, WM_COMMAND, IDM_ACCEL_SELECT_ALL);
-    SendTo(window, WM_COMMAND, IDM_ACCEL_QUIT);
-    Pump(300);
-
-    EXPECT_TRUE(Running());
-    EXPECT_TRUE(CombinationsAllTaken(0xC1));
-    EXPECT_EQ(folder.CustomizerStarts(), 0);
-}
-
 }  // namespace

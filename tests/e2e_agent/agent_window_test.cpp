@@ -1,5 +1,5 @@
-// The agent window in this process: start-up, dispatch, tray menu, about box and
-// shutdown, with every operating-system call of the seam recorded.
+// The agent window in this process: start-up, dispatch and shutdown, with every
+// operating-system call of the seam recorded.
 #include "agent/agent_window.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 #include "common/exe_directory.h"
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
-#include "e2e_agent/agent_harness.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
 
@@ -49,64 +48,6 @@ Calls Join(std::initializer_list<Calls> parts) {
     return all;
 }
 
-// What a thread timer saw while a modal loop of the agent ran.
-struct ModalSighting {
-    bool seen = false;
-    RECT rect = {};
-    std::vector<std::pair<UINT, std::wstring>> items;  // menu: id and text
-    std::vector<std::wstring> texts;                   // dialog: child texts
-    std::wstring caption;
-    bool okButton = false;
-    bool survivedCancel = false;
-};
-ModalSighting sighting;
-
-HWND OwnWindow(const wchar_t* className) {
-    std::vector<HWND> found = e2e_agent::WindowsOf(GetCurrentProcessId(), className);
-    return found.empty() ? nullptr : found.front();
-}
-
-void CALLBACK InspectMenu(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND popup = OwnWindow(L"#32768");
-    if (!popup) {
-        return;
-    }
-    KillTimer(nullptr, timer);
-    sighting.seen = true;
-    GetWindowRect(popup, &sighting.rect);
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, MN_GETHMENU, 0, 0));
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[64] = {};
-        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-        sighting.items.emplace_back(GetMenuItemID(menu, i), text);
-    }
-    EndMenu();
-}
-
-void CALLBACK InspectAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = OwnWindow(L"#32770");
-    if (!box) {
-        return;
-    }
-    KillTimer(nullptr, timer);
-    sighting.seen = true;
-    sighting.caption = e2e_agent::TextOf(box);
-    GetWindowRect(box, &sighting.rect);
-    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        sighting.texts.push_back(e2e_agent::TextOf(child));
-    }
-    HWND ok = GetDlgItem(box, IDOK);
-    sighting.okButton = ok && IsWindowVisible(ok);
-    // Only the done button closes the box.
-    SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
-    sighting.survivedCancel = IsWindow(box) && IsWindowVisible(box);
-    if (ok) {
-        SendMessageW(ok, BM_CLICK, 0, 0);
-    } else {
-        EndDialog(box, IDCANCEL);
-    }
-}
-
 class AgentWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -121,7 +62,6 @@ class AgentWindowTest : public ::testing::Test {
         doubleTime = kDefaultDoubleTime;
         holdTime = kDefaultHoldTime;
         agentWindow = nullptr;
-        sighting = ModalSighting();
     }
     void TearDown() override {
         if (agentWindow && IsWindow(agentWindow)) {
@@ -212,19 +152,6 @@ TEST_F(AgentWindowTest, ExitReleasesLatchesFreesHotKeysRemovesTheIconAndQuitsWit
     EXPECT_EQ(code, 0u);
 }
 
-TEST_F(AgentWindowTest, CloseFromOutsideShutsDownTheSameWay) {
-    Start();
-
-    Send(WM_CLOSE);
-
-    EXPECT_FALSE(IsWindow(agentWindow));
-    EXPECT_EQ(os.calls, Join({kResetLatches,
-                              kUnregisterButton,
-                              {"Shell_NotifyIcon(2, id 1, flags 0x3, message 32868, icon)"}}));
-    WPARAM code = 99;
-    EXPECT_TRUE(QuitPosted(&code));
-}
-
 TEST_F(AgentWindowTest, SettingsCommandStartsTheCustomizerFromTheAgentFolder) {
     Start();
 
@@ -284,60 +211,6 @@ TEST_F(AgentWindowTest, PrivateMessagesReachTheButtonTable) {
     os.calls.clear();
     EXPECT_EQ(Send(MSG_RELOAD), 0);
     EXPECT_EQ(os.calls, Join({kUnregisterButton, kRegisterButton, kResetLatches}));
-}
-
-TEST_F(AgentWindowTest, TrayMessagesOtherThanATapOnTheIconOpenNothing) {
-    Start();
-    const std::pair<WPARAM, LPARAM> others[] = {{2, WM_LBUTTONDOWN},
-                                                {0, WM_LBUTTONDOWN},
-                                                {1, WM_LBUTTONUP},
-                                                {1, WM_RBUTTONDOWN},
-                                                {1, WM_LBUTTONDBLCLK}};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 30, InspectMenu);
-    for (const auto& [icon, mouse] : others) {
-        EXPECT_EQ(Send(MSG_TRAY, icon, mouse), 0);
-    }
-    e2e_agent::Pump(100);
-    KillTimer(nullptr, timer);
-
-    EXPECT_FALSE(sighting.seen);
-    EXPECT_TRUE(os.calls.empty()) << os.calls.front();
-}
-
-TEST_F(AgentWindowTest, TapOnTheIconOpensTheMenuAtTheLowerRightCorner) {
-    Start();
-    SetTimer(nullptr, 0, 30, InspectMenu);
-
-    EXPECT_EQ(Send(MSG_TRAY, 1, WM_LBUTTONDOWN), 0);  // returns once the menu has closed
-
-    ASSERT_TRUE(sighting.seen);
-    EXPECT_EQ(sighting.rect.right, kTrayMenuX);
-    EXPECT_EQ(sighting.rect.bottom, kTrayMenuY);
-    const std::vector<std::pair<UINT, std::wstring>> expected = {
-        {IDM_SETTINGS, L"設定"}, {IDM_ABOUT, L"バージョン情報"}, {0, L""}, {IDM_EXIT, L"終了"}};
-    EXPECT_EQ(sighting.items, expected);
-    EXPECT_EQ(os.calls, (Calls{"SetForegroundWindow(window)"}));
-}
-
-TEST_F(AgentWindowTest, AboutBoxFillsTheScreenPutsThePanelDownAndClosesWithItsButton) {
-    Start();
-    SetTimer(nullptr, 0, 30, InspectAboutBox);
-
-    EXPECT_EQ(Send(WM_COMMAND, IDM_ABOUT), 0);  // modal: returns once the box has closed
-
-    ASSERT_TRUE(sighting.seen);
-    EXPECT_EQ(sighting.caption, L"Kestrelのバージョン情報");
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_TRUE(EqualRect(&sighting.rect, &work));
-    EXPECT_TRUE(sighting.okButton);
-    EXPECT_TRUE(sighting.survivedCancel);
-    ASSERT_GE(sighting.texts.size(), 3u);
-    EXPECT_EQ(sighting.texts[1], L"Kestrel Version 0.20");
-    EXPECT_FALSE(sighting.texts[2].empty());
-    EXPECT_EQ(os.calls, (Calls{"SipShowIM(0)"}));
-    EXPECT_FALSE(OwnWindow(L"#32770"));
-    EXPECT_TRUE(IsWindow(agentWindow));
 }
 
 }  // namespace

@@ -140,6 +140,10 @@ TEST_F(TrayMenuTest, AboutBoxShowsItsTextsOverTheWholeScreenAndClosesWithItsButt
         5000))
         << "the input panel goes down";
 
+    // Only the done button closes the box.
+    SendTo(box, WM_COMMAND, IDCANCEL);
+    EXPECT_TRUE(IsWindowVisible(box));
+
     // A real click on the done button.
     HWND done = GetDlgItem(box, IDOK);
     ASSERT_TRUE(done);
