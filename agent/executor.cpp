@@ -119,7 +119,18 @@ void TypeKeySequence(const std::wstring& command) {
 // The Shift and Ctrl variants stay registered.
 void ReplayStandardButton(uint32_t vk) {
     const BYTE v = LowByte(vk);
+    // A latch keeps its modifier down through the replay, so the replayed press would meet
+    // the button's own Shift or Ctrl hot key, come back as a new press and replay again
+    // without end: the variant of a set latch steps aside with the base hot key.
+    const bool shiftAside = shiftLatch;
+    const bool ctrlAside = ctrlLatch;
     platform::Os().UnregisterHotKey(agentWindow, currentId);
+    if (shiftAside) {
+        platform::Os().UnregisterHotKey(agentWindow, currentId + kShiftIdOffset);
+    }
+    if (ctrlAside) {
+        platform::Os().UnregisterHotKey(agentWindow, currentId + kControlIdOffset);
+    }
     SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_LWIN, 0, kExtraInfoPassThrough);
@@ -127,6 +138,14 @@ void ReplayStandardButton(uint32_t vk) {
     SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     platform::Os().RegisterHotKey(agentWindow, currentId, kHotKeyModsPlain, vk);
+    if (shiftAside) {
+        platform::Os().RegisterHotKey(agentWindow, currentId + kShiftIdOffset, kHotKeyModsShift,
+                                      vk);
+    }
+    if (ctrlAside) {
+        platform::Os().RegisterHotKey(agentWindow, currentId + kControlIdOffset, kHotKeyModsControl,
+                                      vk);
+    }
     Trace(L"ID %x : tyoe %x", currentId, vk);
 }
 

@@ -163,6 +163,26 @@ TEST_F(ExecutorTest, StandardButtonReplaysTheButtonWithItsBaseHotKeyOutOfTheWay)
                             "keybd_event(91, 0, 2, 0)", "RegisterHotKey(1, 0x1008, 0x1C5)"));
 }
 
+TEST_F(ExecutorTest, StandardButtonUnderALatchAlsoMovesThatLatchsVariantAside) {
+    shiftLatch = true;
+    EXPECT_THAT(
+        Run(kActionStandardButton, L""),
+        ElementsAre("UnregisterHotKey(1)", "UnregisterHotKey(17)", "keybd_event(197, 0, 2, 0)",
+                    "keybd_event(91, 0, 2, 0)", "keybd_event(91, 0, 0, 0)",
+                    "keybd_event(197, 0, 0, 0)", "keybd_event(197, 0, 2, 0)",
+                    "keybd_event(91, 0, 2, 0)", "RegisterHotKey(1, 0x1008, 0x1C5)",
+                    "RegisterHotKey(17, 0x100C, 0x1C5)"));
+    shiftLatch = false;
+    ctrlLatch = true;
+    EXPECT_THAT(
+        Run(kActionStandardButton, L""),
+        ElementsAre("UnregisterHotKey(1)", "UnregisterHotKey(33)", "keybd_event(197, 0, 2, 0)",
+                    "keybd_event(91, 0, 2, 0)", "keybd_event(91, 0, 0, 0)",
+                    "keybd_event(197, 0, 0, 0)", "keybd_event(197, 0, 2, 0)",
+                    "keybd_event(91, 0, 2, 0)", "RegisterHotKey(1, 0x1008, 0x1C5)",
+                    "RegisterHotKey(33, 0x100A, 0x1C5)"));
+}
+
 TEST_F(ExecutorTest, ShiftLatchStaysDownUntilTheSameActionAgain) {
     const Calls releases = {"keybd_event(197, 0, 2, 0)", "keybd_event(91, 0, 2, 0)",
                             "keybd_event(16, 0, 2, 0)", "keybd_event(17, 0, 2, 0)"};

@@ -161,4 +161,23 @@ TEST_F(InjectedKeysTest, TheStandardButtonReplayGetsPastTheAgentsHotKeysWhichThe
     EXPECT_THAT(hotKeyMessages, ElementsAre("WM_HOTKEY(0, 0xC10008)", "WM_HOTKEY(0, 0xC11008)"));
 }
 
+// With Shift latched, the replayed press carries Shift: it must still get past the
+// button's own Shift hot key once, not come back as a new press.
+TEST_F(InjectedKeysTest, TheReplayUnderAShiftLatchReachesTheSystemOnce) {
+    RegisterButtonHotKeys(window, 0, 0xC1);
+    shiftLatch = true;
+    ApplyLatches();
+    Settle();
+    seenKeys.clear();
+
+    Run(kActionStandardButton, L"");
+
+    EXPECT_THAT(seenKeys,
+                ElementsAre("C1 up 0", "5B up 0", "5B down 0", "C1 down 0", "C1 up 0", "5B up 0"));
+    EXPECT_THAT(hotKeyMessages, IsEmpty());
+    ResetLatches();
+    Settle();
+    UnregisterButtonHotKeys(window, 0);
+}
+
 }  // namespace
