@@ -398,21 +398,21 @@ TEST_F(IconSpecTest, RunsOfCommasCountAsOneAndLaterTokensAreIgnored) {
 }
 
 TEST_F(IconSpecTest, MissingIndexMeansTheFilesFirstIcon) {
-    for (const wchar_t* spec : {L"app.exe", L"app.exe,", L"app.exe,,,"}) {
-        const ButtonInfo button = Button(spec);
-        EXPECT_TRUE(button.hasIcon) << spec;
-        EXPECT_EQ(button.iconFile, L"app.exe") << spec;
-        EXPECT_EQ(button.iconIndex, 0) << spec;
+    for (const wchar_t* iconValue : {L"app.exe", L"app.exe,", L"app.exe,,,"}) {
+        const ButtonInfo button = Button(iconValue);
+        EXPECT_TRUE(button.hasIcon) << iconValue;
+        EXPECT_EQ(button.iconFile, L"app.exe") << iconValue;
+        EXPECT_EQ(button.iconIndex, 0) << iconValue;
     }
 }
 
 TEST_F(IconSpecTest, EmptyOrCommasOnlyGivesNoIconAndNoFile) {
-    for (const wchar_t* spec : {L"", L",", L",,,"}) {
-        const ButtonInfo button = Button(spec);
-        EXPECT_FALSE(button.hasIcon) << spec;
-        EXPECT_EQ(button.iconFile, L"") << spec;
-        EXPECT_EQ(button.iconIndex, -1) << spec;
-        EXPECT_EQ(button.iconSpec, spec);
+    for (const wchar_t* iconValue : {L"", L",", L",,,"}) {
+        const ButtonInfo button = Button(iconValue);
+        EXPECT_FALSE(button.hasIcon) << iconValue;
+        EXPECT_EQ(button.iconFile, L"") << iconValue;
+        EXPECT_EQ(button.iconIndex, -1) << iconValue;
+        EXPECT_EQ(button.iconSpec, iconValue);
     }
 }
 
