@@ -24,6 +24,10 @@ build() {
     if cmake --build "$build_dir" --target help 2>/dev/null | grep -q '^KestrelConfig:'; then
         cmake --build "$build_dir" --target KestrelConfig
     fi
+    # Turns the customizer's pages and closes it in the demonstration.
+    if cmake --build "$build_dir" --target help 2>/dev/null | grep -q '^window_message:'; then
+        cmake --build "$build_dir" --target window_message
+    fi
 }
 
 # Both programs side by side in the prefix, as installed.
@@ -70,6 +74,68 @@ play_demo() {
     press C2 single
 }
 
+# The customizer, as the agent's "設定" item opens it.
+message_tool=$build_dir/tests/e2e_system/window_message.exe
+sheet() { wine64 "$message_tool" sheet "$@" >/dev/null 2>&1; }
+
+wait_for_sheet() {
+    local i
+    for i in $(seq 1 60); do
+        sheet send 0 0 0 && return 0
+        sleep 0.5
+    done
+    return 1
+}
+
+# With a display: the customizer opens beside the agent and stays for the user.
+open_customizer() {
+    [ -f "$install_dir/KestrelConfig.exe" ] || return 0
+    # Without any button settings the agent has opened it already.
+    sleep 2
+    [ -f "$message_tool" ] && sheet send 0 0 0 && return 0
+    log "opening the customizer: its sheet Kestrel設定 has the pages ボタン and 詳細"
+    wine64 "$install_dir/KestrelConfig.exe" >/dev/null 2>&1 &
+}
+
+stored_time() {
+    local hex
+    hex=$(wine64 reg query 'HKCU\Software\VelmoraLab\Kestrel' /v "$1" 2>/dev/null | tr -d '\r' |
+        awk '$2 == "REG_DWORD" { print $3 }')
+    [ -n "$hex" ] && printf '%d' "$hex" || printf 'missing'
+}
+
+# Without a display: the customizer is opened, turned to its "詳細" page and closed with
+# OK; it stores the settings and the agent reloads them before the customizer ends, so the
+# next press is served from the reloaded table. Closing the customizer rewrites every
+# button's settings, so the demonstration puts them back as they were afterwards.
+demo_customizer() {
+    [ -f "$install_dir/KestrelConfig.exe" ] && [ -f "$message_tool" ] || return 0
+    local saved saved_windows
+    saved=$(mktemp /tmp/kestrel-settings.XXXXXX)
+    saved_windows=$(wine64 winepath -w "$saved" | tr -d '\r')
+    wine64 reg export 'HKCU\Software\VelmoraLab\Kestrel' "$saved_windows" /y >/dev/null 2>&1
+    log "demonstration: the customizer opened, its 詳細 page shown, closed with OK"
+    wine64 "$install_dir/KestrelConfig.exe" >/dev/null 2>&1 &
+    local customizer_pid=$!
+    if wait_for_sheet; then
+        sheet post 0x465 1 0 # PSM_SETCURSEL: the 詳細 page
+        sleep 1
+        sheet post 0x471 3 0 # PSM_PRESSBUTTON: OK
+        wait "$customizer_pid" || true
+        printf 'customizer closed with OK: DoubleTime %s ms, HoldTime %s ms stored; the agent has reloaded\n' \
+            "$(stored_time DoubleTime)" "$(stored_time HoldTime)"
+        press C1 double
+    else
+        log "the customizer did not show its sheet"
+        kill "$customizer_pid" 2>/dev/null || true
+    fi
+    wine64 reg delete 'HKCU\Software\VelmoraLab\Kestrel' /f >/dev/null 2>&1
+    wine64 reg import "$saved_windows" >/dev/null 2>&1
+    rm -f "$saved"
+    wine64 "$message_tool" agent send 45000 0 0 >/dev/null 2>&1 || true # MSG_RELOAD
+    log "the settings are back as they were before the demonstration"
+}
+
 main() {
     ensure_packages
     build
@@ -88,9 +154,11 @@ main() {
     if [ $interactive -eq 1 ]; then
         log "Kestrel runs on $DISPLAY: its tray icon opens the menu (設定, バージョン情報, 終了)"
         trap 'stop_agent' INT TERM
+        open_customizer
         wait "$agent_pid" || true
     else
         play_demo
+        demo_customizer
         stop_agent
         log "the agent has ended"
     fi
