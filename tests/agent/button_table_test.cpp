@@ -23,7 +23,7 @@ const std::wstring kBase = kProductKeyPath;
 HWND const kWindow = reinterpret_cast<HWND>(0x4242);
 
 class ButtonTableTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
         buttonTable.clear();
@@ -55,8 +55,8 @@ TEST_F(ButtonTableTest, MakeBindingTakesTheKeyFromCharactersThreeAndFour) {
     struct Case {
         const wchar_t* name;
         uint32_t vk;
-    } cases[] = {{L"40C1", 0xC1}, {L"40C", 0xC}, {L"40", 0}, {L"", 0},
-                 {L"40ZZ", 0}, {L"401Z", 0x1}, {L"40c5", 0xC5}, {L"ABCDEFG", 0xCD}};
+    } cases[] = {{L"40C1", 0xC1}, {L"40C", 0xC},  {L"40", 0},      {L"", 0},
+                 {L"40ZZ", 0},    {L"401Z", 0x1}, {L"40c5", 0xC5}, {L"ABCDEFG", 0xCD}};
     for (const Case& c : cases) {
         ButtonBinding binding = MakeBinding(c.name);
         EXPECT_EQ(binding.vk, c.vk) << std::string(c.name, c.name + wcslen(c.name));

@@ -16,7 +16,7 @@ namespace {
 const std::wstring kTestPath = L"Software\\KestrelTests\\SettingsKey";
 
 class SettingsKeyTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing_support::DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\KestrelTests");
         ASSERT_TRUE(SettingsKey::OpenKey(kTestPath.c_str()));
@@ -169,8 +169,8 @@ TEST_F(SettingsKeyTest, OpeningAnotherKeyReleasesTheHeldOne) {
     EXPECT_LT(handlesAfter, handlesBefore + 10);
     ASSERT_TRUE(SettingsKey::WriteDword(L"Here", 5));
     DWORD value = 0;
-    EXPECT_TRUE(testing_support::ReadDwordValue(HKEY_CURRENT_USER, kTestPath + L"\\Other",
-                                                L"Here", value));
+    EXPECT_TRUE(
+        testing_support::ReadDwordValue(HKEY_CURRENT_USER, kTestPath + L"\\Other", L"Here", value));
     EXPECT_EQ(value, 5u);
 }
 
