@@ -141,23 +141,6 @@ TEST_F(ConfigAppTest, CancelDoesNotLookForTheAgent) {
                                                 kestrel::kValueDoubleTime, doubleTime));
 }
 
-TEST_F(ConfigAppTest, TheSheetCarriesTheCaptionAndOpensOnTheButtonPage) {
-    std::wstring caption;
-    bool onButtonPage = false;
-    steps = {[&](HWND sheet) {
-                 wchar_t text[64] = {};
-                 GetWindowTextW(sheet, text, 64);
-                 caption = text;
-                 HWND page =
-                     reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-                 onButtonPage = GetDlgItem(page, IDC_LIST_BUTTONS) != nullptr;
-             },
-             Press(PSBTN_CANCEL)};
-    Run();
-    EXPECT_EQ(caption, L"Kestrel設定");
-    EXPECT_TRUE(onButtonPage);
-}
-
 TEST(ConfigSheetTest, HoldsTheButtonPageThenTheTimingPage) {
     KestrelConfigPropSheet sheet(kestrel::kSheetCaption);
     ASSERT_EQ(sheet.GetPageCount(), 2);

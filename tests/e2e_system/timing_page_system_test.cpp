@@ -21,33 +21,6 @@ class TimingPageSystemTest : public SystemFixture {
     HWND page_ = nullptr;
 };
 
-TEST_F(TimingPageSystemTest, NoSettingsShowDefaultsAndStoreThem) {
-    Open();
-    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"150");
-    EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"500");
-    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_DOUBLE), 150);
-    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_HOLD), 500);
-
-    CloseWith(*customizer_, sheet_, PSBTN_OK);
-
-    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
-    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
-}
-
-TEST_F(TimingPageSystemTest, StoredValuesInRangeAreShownAndKept) {
-    StoreTimes(250, 800);
-    Open();
-    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"250");
-    EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"800");
-    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_DOUBLE), 250);
-    EXPECT_EQ(SliderPosition(page_, IDC_SLIDER_HOLD), 800);
-
-    CloseWith(*customizer_, sheet_, PSBTN_OK);
-
-    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 250u);
-    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 800u);
-}
-
 TEST_F(TimingPageSystemTest, ValuesOutsideTheRangesAreShownAsStoredAndWrittenClamped) {
     StoreTimes(50, 2000);
     Open();
@@ -76,19 +49,6 @@ TEST_F(TimingPageSystemTest, APageNeverOpenedWritesNothingEvenOnOk) {
     EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 2000u);
     // The sheet did close normally: the Button page wrote.
     EXPECT_EQ(StoredButtonName(kFirstButton), kFirstButtonName);
-}
-
-TEST_F(TimingPageSystemTest, RestoredDefaultsAreWrittenEvenOnCancel) {
-    StoreTimes(400, 900);
-    Open();
-    RestoreDefaults(page_);
-    EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"150");
-    EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"500");
-
-    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
-
-    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
-    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
 }
 
 TEST_F(TimingPageSystemTest, AFourDigitDoubleLabelKeepsThePageAndTheSheetOpen) {
