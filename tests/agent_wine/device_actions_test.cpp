@@ -83,7 +83,7 @@ TEST_F(DeviceActionsTest, AProgramActionStartsTheProgramAtItsPath) {
     Run(kActionProgram, copy);
 
     EXPECT_TRUE(agent_wine::PumpUntil([&] { return FileExists(started); }, 20000));
-    agent_wine::PumpFor(200);  // let the proof program end before its file goes
+    agent_wine::Pump(200);  // let the proof program end before its file goes
     DeleteFileW(started.c_str());
     DeleteFileW(copy.c_str());
 }
@@ -109,11 +109,11 @@ TEST_F(DeviceActionsTest, TheTodayCommandBringsTheTodayWindowForward) {
     ASSERT_NE(today, nullptr);
     ASSERT_NE(other, nullptr);
     SetForegroundWindow(other);
-    agent_wine::PumpFor(50);
+    agent_wine::Pump(50);
     ASSERT_EQ(GetForegroundWindow(), other);
 
     Run(kActionDeviceCommand, L"0");
-    agent_wine::PumpFor(50);
+    agent_wine::Pump(50);
 
     EXPECT_EQ(GetForegroundWindow(), today);
 }

@@ -105,7 +105,7 @@ class InjectedKeysTest : public ::testing::Test {
         ExecuteAction(kPressSingle);
         Settle();
     }
-    static void Settle() { agent_wine::PumpFor(50); }
+    static void Settle() { agent_wine::Pump(50); }
 
     HWND window = nullptr;
     HHOOK hook = nullptr;

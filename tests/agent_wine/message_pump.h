@@ -6,19 +6,12 @@
 #include <functional>
 
 #include "agent/classifier.h"
+#include "support/message_pump.h"
 
 namespace agent_wine {
 
-inline double NowMs() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
-}
+using testing_support::NowMs;
+using testing_support::Pump;
 
 // When the last hot-key message reached the classifier.
 inline double lastHotKeyAt = 0;
@@ -47,27 +40,21 @@ inline HWND CreatePressWindow() {
                            nullptr, windowClass.hInstance, nullptr);
 }
 
-// Dispatches messages until `done` holds or `timeoutMs` has passed; whether it held.
+// Dispatches messages until `done` holds or `timeoutMs` has passed; whether it held. Unlike
+// testing_support::PumpUntil it looks at `done` after every batch of messages, so that a
+// press test can answer the moment a hot key has arrived.
 inline bool PumpUntil(const std::function<bool()>& done, double timeoutMs) {
     const double deadline = NowMs() + timeoutMs;
-    MSG msg;
     while (!done()) {
         if (NowMs() >= deadline) {
             return false;
         }
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        testing_support::DispatchPending();
         if (!done()) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         }
     }
     return true;
-}
-
-inline void PumpFor(double ms) {
-    PumpUntil([] { return false; }, ms);
 }
 
 }  // namespace agent_wine

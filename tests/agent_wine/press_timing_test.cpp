@@ -82,7 +82,7 @@ class PressTimingTest : public ::testing::Test {
 
 TEST_F(PressTimingTest, AShortPressRunsSingleAboutDoubleTimeAfterTheRelease) {
     Post(kButtonDown);
-    agent_wine::PumpFor(60);
+    agent_wine::Pump(60);
     Post(kButtonUp);
     const double releasedAt = agent_wine::lastHotKeyAt;
     EXPECT_TRUE(os.typed.empty());
@@ -102,7 +102,7 @@ TEST_F(PressTimingTest, AHeldPressRunsHoldAboutHoldTimeAfterThePress) {
 
     ASSERT_TRUE(WaitForAction());
     Post(kButtonUp);
-    agent_wine::PumpFor(300);
+    agent_wine::Pump(300);
 
     ASSERT_EQ(os.typed.size(), 1u);
     EXPECT_EQ(os.typed[0].vk, 'H');
