@@ -5,101 +5,41 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "common/settings_schema.h"
+#include "support/message_pump.h"
 #include "support/registry.h"
+#include "support/wine_programs.h"
 
 namespace e2e_agent {
 
 inline constexpr DWORD kPatience = 20000;  // a Wine process start can take seconds
 
-// A path the build gave as a Unix path, as Wine sees it.
-inline std::wstring HostPath(const char* path) {
-    std::wstring result = path[0] == '/' ? L"Z:" : L"";
-    for (const char* p = path; *p; ++p) {
-        result += (*p == '/') ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    }
-    return result;
-}
-
-inline double NowMs() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / frequency;
-}
-
-// Handles this thread's messages for `ms` milliseconds.
-inline void Pump(DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) {
-            return;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-    }
-}
+using testing_support::ClassOf;
+using testing_support::HostPath;
+using testing_support::NowMs;
+using testing_support::ProcessOf;
+using testing_support::Pump;
+using testing_support::StartsRecorded;
+using testing_support::TextOf;
 
 inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!done()) {
-        if (GetTickCount64() >= end) {
-            return false;
-        }
-        Pump(10);
-    }
-    return true;
-}
-
-inline DWORD ProcessOf(HWND window) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    return id;
-}
-
-inline std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
-inline std::wstring TextOf(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
+    return testing_support::PumpUntil(done, ms, 10);
 }
 
 // Visible top-level windows of class `className` that belong to process `processId`.
 inline std::vector<HWND> WindowsOf(DWORD processId, const std::wstring& className) {
-    struct Search {
-        DWORD processId;
-        const std::wstring* className;
-        std::vector<HWND> found;
-    } search = {processId, &className, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            if (IsWindowVisible(window) && ProcessOf(window) == s->processId &&
-                ClassOf(window) == *s->className) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found;
+    for (HWND window : testing_support::TopLevelWindowsOf(processId)) {
+        if (ClassOf(window) == className) {
+            found.push_back(window);
+        }
+    }
+    return found;
 }
 
 // Every agent window there is, whoever started it.
@@ -115,26 +55,6 @@ inline int AgentWindowCount() {
         },
         reinterpret_cast<LPARAM>(&count));
     return count;
-}
-
-// Lines of a proof program's "<path>.started" file: one per start.
-inline int StartsRecorded(const std::wstring& programPath) {
-    HANDLE file =
-        CreateFileW((programPath + L".started").c_str(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    char buffer[4096];
-    DWORD read = 0;
-    int lines = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        for (DWORD i = 0; i < read; ++i) {
-            lines += buffer[i] == '\n';
-        }
-    }
-    CloseHandle(file);
-    return lines;
 }
 
 // Key events as they arrive at a low-level hook of our own, on a thread of its own that
@@ -229,37 +149,19 @@ class KeyObserver {
 // starts the agent from there and ends whatever it started.
 class AgentFolder {
   public:
-    AgentFolder() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        wchar_t name[64];
-        swprintf(name, 64, L"kestrel-agent-%lu-%d", GetCurrentProcessId(), ++serial);
-        path_ = std::wstring(temp) + name;
-        CreateDirectoryW(path_.c_str(), nullptr);
-        agentPath_ = Copy(HostPath(KESTREL_AGENT_EXE), L"Kestrel.exe");
-        customizerPath_ = Copy(HostPath(KESTREL_PROOF_EXE), kestrel::kCustomizerFileName);
-    }
-    ~AgentFolder() {
-        for (HANDLE process : processes_) {
-            if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(process, 99);
-                WaitForSingleObject(process, 5000);
-            }
-            CloseHandle(process);
-        }
-        RemoveTree(path_);
+    AgentFolder()
+        : agentPath_(folder_.Copy(HostPath(KESTREL_AGENT_EXE), L"Kestrel.exe")),
+          customizerPath_(folder_.Copy(HostPath(KESTREL_PROOF_EXE), kestrel::kCustomizerFileName)) {
     }
     AgentFolder(const AgentFolder&) = delete;
     AgentFolder& operator=(const AgentFolder&) = delete;
 
-    const std::wstring& Path() const { return path_; }
+    const std::wstring& Path() const { return folder_.Path(); }
     const std::wstring& CustomizerPath() const { return customizerPath_; }
     int CustomizerStarts() const { return StartsRecorded(customizerPath_); }
 
     std::wstring Copy(const std::wstring& source, const std::wstring& name) const {
-        const std::wstring target = path_ + L"\\" + name;
-        CopyFileW(source.c_str(), target.c_str(), FALSE);
-        return target;
+        return folder_.Copy(source, name);
     }
     std::wstring CopyProof(const std::wstring& name) const {
         return Copy(HostPath(KESTREL_PROOF_EXE), name);
@@ -267,19 +169,19 @@ class AgentFolder {
 
     // Starts one more Kestrel.exe; returns its process handle (owned by the folder).
     HANDLE StartAgent() {
-        const std::wstring commandLine = L"\"" + agentPath_ + L"\"";
-        std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-        buffer.push_back(L'\0');
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        if (!CreateProcessW(agentPath_.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            path_.c_str(), &startup, &info)) {
+        auto agent = std::make_unique<testing_support::Program>(agentPath_, Path().c_str());
+        if (!agent->Started()) {
             return nullptr;
         }
-        CloseHandle(info.hThread);
-        processes_.push_back(info.hProcess);
-        return info.hProcess;
+        processes_.push_back(std::move(agent));
+        return processes_.back()->Handle();
+    }
+
+    // Starts one more Kestrel.exe and waits for its window (see WaitForWindow); null when
+    // it did not come. `process` receives the process handle, null when none started.
+    HWND StartAgentWindow(HANDLE* process) {
+        *process = StartAgent();
+        return *process ? WaitForWindow(*process) : nullptr;
     }
 
     // The agent window of `process` once the agent waits in its message loop, so that its
@@ -308,26 +210,11 @@ class AgentFolder {
     }
 
   private:
-    static void RemoveTree(const std::wstring& folder) {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name != L"." && name != L"..") {
-                    DeleteFileW((folder + L"\\" + name).c_str());
-                }
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder.c_str());
-    }
-
-    static inline int serial = 0;
-    std::wstring path_;
+    // Declared first so that it goes last, once every program started from it has ended.
+    testing_support::ScratchFolder folder_{L"kestrel-agent"};
     std::wstring agentPath_;
     std::wstring customizerPath_;
-    std::vector<HANDLE> processes_;
+    std::vector<std::unique_ptr<testing_support::Program>> processes_;
 };
 
 // Key events as a hardware button makes them, injected for real.

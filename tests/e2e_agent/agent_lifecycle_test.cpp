@@ -24,10 +24,7 @@ class AgentLifecycleTest : public ::testing::Test {
     }
 
     // Starts the agent and waits for its window.
-    HWND Start() {
-        agent = folder.StartAgent();
-        return agent ? AgentFolder::WaitForWindow(agent) : nullptr;
-    }
+    HWND Start() { return folder.StartAgentWindow(&agent); }
     bool Running() const { return WaitForSingleObject(agent, 0) == WAIT_TIMEOUT; }
 
     AgentFolder folder;

@@ -6,218 +6,52 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
+#include "support/message_pump.h"
 #include "support/registry.h"
+#include "support/wine_programs.h"
 
 namespace e2e {
 
 inline constexpr wchar_t kSheetTitle[] = L"Kestrel設定";
 inline constexpr DWORD kPatience = 15000;  // a Wine process start can take seconds
 
-// A path the build gave as a Unix path, as Wine sees it.
-inline std::wstring HostPath(const char* path) {
-    std::wstring result;
-    if (path[0] == '/') {
-        result = L"Z:";
-    }
-    for (const char* p = path; *p; ++p) {
-        result += (*p == '/') ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    }
-    return result;
-}
-
-inline bool FileExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Lines of a proof program's "<path>.started" file: one per start.
-inline int StartsRecorded(const std::wstring& programPath) {
-    HANDLE file =
-        CreateFileW((programPath + L".started").c_str(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return 0;
-    }
-    char buffer[4096];
-    DWORD read = 0;
-    int lines = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        for (DWORD i = 0; i < read; ++i) {
-            lines += buffer[i] == '\n';
-        }
-    }
-    CloseHandle(file);
-    return lines;
-}
-
-// Handles whatever is sent or posted to this thread's windows for `ms` milliseconds.
-inline void Pump(DWORD ms) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) {
-            return;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
-    }
-}
+using testing_support::ClassOf;
+using testing_support::FileExists;
+using testing_support::HostPath;
+using testing_support::ProcessOf;
+using testing_support::Pump;
+using testing_support::StartsRecorded;
+using testing_support::TextOf;
+using testing_support::TopLevelWindowsOf;
 
 // Pumps this thread's messages until `done` holds or `ms` have passed.
 inline bool WaitUntil(const std::function<bool()>& done, DWORD ms = kPatience) {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (!done()) {
-        if (GetTickCount64() >= end) {
-            return false;
-        }
-        Pump(20);
-    }
-    return true;
+    return testing_support::PumpUntil(done, ms, 20);
 }
 
 // A folder of its own under the temporary folder, removed with everything in it.
-class ScratchFolder {
+class ScratchFolder : public testing_support::ScratchFolder {
   public:
-    ScratchFolder() {
-        wchar_t temp[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, temp);
-        wchar_t name[64];
-        swprintf(name, 64, L"kestrel-e2e-%lu-%llu", GetCurrentProcessId(),
-                 static_cast<unsigned long long>(GetTickCount64()));
-        path_ = std::wstring(temp) + name;
-        CreateDirectoryW(path_.c_str(), nullptr);
-    }
-    ~ScratchFolder() { RemoveTree(path_); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::wstring& Path() const { return path_; }
-
-    // Copies `source` into the folder as `name`; returns the copy's path.
-    std::wstring Copy(const std::wstring& source, const std::wstring& name) const {
-        std::wstring target = path_ + L"\\" + name;
-        CopyFileW(source.c_str(), target.c_str(), FALSE);
-        return target;
-    }
-
-    static void RemoveTree(const std::wstring& folder) {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                std::wstring name = found.cFileName;
-                if (name == L"." || name == L"..") {
-                    continue;
-                }
-                std::wstring full = folder + L"\\" + name;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(full);
-                } else {
-                    DeleteFileW(full.c_str());
-                }
-            } while (FindNextFileW(search, &found));
-            FindClose(search);
-        }
-        RemoveDirectoryW(folder.c_str());
-    }
-
-  private:
-    std::wstring path_;
+    ScratchFolder() : testing_support::ScratchFolder(L"kestrel-e2e") {}
 };
 
 // A program this test started; ended by force if it is still running at the end.
-class Program {
+class Program : public testing_support::Program {
   public:
-    explicit Program(const std::wstring& path) {
-        std::wstring commandLine = L"\"" + path + L"\"";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        if (CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           nullptr, &startup, &info)) {
-            process_ = info.hProcess;
-            processId_ = info.dwProcessId;
-            CloseHandle(info.hThread);
-        }
-    }
-    ~Program() {
-        if (process_) {
-            if (IsRunning()) {
-                TerminateProcess(process_, 99);
-                WaitForSingleObject(process_, 5000);
-            }
-            CloseHandle(process_);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    bool Started() const { return process_ != nullptr; }
-    DWORD Id() const { return processId_; }
-    bool IsRunning() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    using testing_support::Program::Program;
 
     // Waits for the program to end, handling this thread's messages meanwhile (a program
     // may be sending to one of our windows). False when it is still running.
     bool WaitForExit(DWORD ms = kPatience) const {
         return WaitUntil([this] { return !IsRunning(); }, ms);
     }
-
-    DWORD ExitCode() const {
-        DWORD code = STILL_ACTIVE;
-        GetExitCodeProcess(process_, &code);
-        return code;
-    }
-
-  private:
-    HANDLE process_ = nullptr;
-    DWORD processId_ = 0;
 };
-
-inline DWORD ProcessOf(HWND window) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(window, &id);
-    return id;
-}
-
-inline std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
-inline std::wstring TextOf(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-// Visible top-level windows of one process.
-inline std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(window) && ProcessOf(window) == s->processId) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 // The customizer's property sheet, as its user sees it.
 class Sheet {
