@@ -18,15 +18,11 @@ class SheetClosingTest : public SystemFixture {
 
 TEST_F(SheetClosingTest, OkStoresBothPagesThenSendsExactlyOneReloadThenEnds) {
     StoreTimes(300, 700);
-    auto customizer = StartCustomizer();
-    agent_->customizerAlive = [&] { return customizer->IsRunning(); };
-    Sheet sheet = Sheet::Find(customizer->Id());
-    ASSERT_TRUE(sheet.Exists());
-    HWND timing = sheet.OpenTimingPage();
-    ASSERT_NE(timing, nullptr);
-    RestoreDefaults(timing);
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
+    agent_->customizerAlive = [&] { return customizer_->IsRunning(); };
+    RestoreDefaults(page_);
 
-    CloseWith(*customizer, sheet, PSBTN_OK);
+    CloseWith(*customizer_, sheet_, PSBTN_OK);
 
     ASSERT_EQ(agent_->Reloads().size(), 1u);
     const FakeAgent::Reload& reload = agent_->Reloads()[0];
@@ -39,26 +35,22 @@ TEST_F(SheetClosingTest, OkStoresBothPagesThenSendsExactlyOneReloadThenEnds) {
     EXPECT_EQ(reload.lParam, 0);
     // The send is synchronous: the customizer waits for the agent before it ends.
     EXPECT_TRUE(agent_->customizerAliveAtReload);
-    EXPECT_EQ(customizer->ExitCode(), 0u);
+    EXPECT_EQ(customizer_->ExitCode(), 0u);
 }
 
 TEST_F(SheetClosingTest, CancelStoresTheOpenedPagesButSendsNoReload) {
     StoreTimes(300, 700);
-    auto customizer = StartCustomizer();
-    Sheet sheet = Sheet::Find(customizer->Id());
-    ASSERT_TRUE(sheet.Exists());
-    HWND timing = sheet.OpenTimingPage();
-    ASSERT_NE(timing, nullptr);
-    RestoreDefaults(timing);
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
+    RestoreDefaults(page_);
 
-    CloseWith(*customizer, sheet, PSBTN_CANCEL);
+    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
 
     EXPECT_TRUE(agent_->Reloads().empty());
     EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
     EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
     EXPECT_EQ(StoredButtonName(kFirstButton), kFirstButtonName);
     EXPECT_EQ(StoredButtonName(kSecondButton), kSecondButtonName);
-    EXPECT_EQ(customizer->ExitCode(), 0u);
+    EXPECT_EQ(customizer_->ExitCode(), 0u);
 }
 
 // No agent window anywhere.
@@ -67,16 +59,12 @@ class SheetClosingWithoutAgentTest : public SystemFixture {};
 TEST_F(SheetClosingWithoutAgentTest, OkStoresTheSettingsAndEndsCleanly) {
     ASSERT_EQ(FindWindowW(kestrel::kAgentClassName, kestrel::kAgentWindowTitle), nullptr);
     StoreTimes(300, 700);
-    auto customizer = StartCustomizer();
-    Sheet sheet = Sheet::Find(customizer->Id());
-    ASSERT_TRUE(sheet.Exists());
-    HWND timing = sheet.OpenTimingPage();
-    ASSERT_NE(timing, nullptr);
-    RestoreDefaults(timing);
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
+    RestoreDefaults(page_);
 
-    CloseWith(*customizer, sheet, PSBTN_OK);
+    CloseWith(*customizer_, sheet_, PSBTN_OK);
 
-    EXPECT_EQ(customizer->ExitCode(), 0u);
+    EXPECT_EQ(customizer_->ExitCode(), 0u);
     EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
     EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
     EXPECT_EQ(StoredButtonName(kFirstButton), kFirstButtonName);

@@ -56,6 +56,15 @@ class SystemFixture : public ::testing::Test {
         return program;
     }
 
+    // Starts the customizer, waits for its sheet and opens the Timing page.
+    void StartCustomizerOnTimingPage() {
+        customizer_ = StartCustomizer();
+        sheet_ = Sheet::Find(customizer_->Id());
+        ASSERT_TRUE(sheet_.Exists());
+        page_ = sheet_.OpenTimingPage();
+        ASSERT_NE(page_, nullptr);
+    }
+
     // Closes the sheet with `button` and waits for the program to end.
     static void CloseWith(const Program& program, const Sheet& sheet, int button) {
         sheet.Press(button);
@@ -77,6 +86,10 @@ class SystemFixture : public ::testing::Test {
 
     ScratchFolder folder_;
     std::wstring customizerPath_;
+    // The customizer, its sheet and its Timing page once StartCustomizerOnTimingPage has run.
+    std::unique_ptr<Program> customizer_;
+    Sheet sheet_{nullptr};
+    HWND page_ = nullptr;
 };
 
 }  // namespace e2e

@@ -7,23 +7,18 @@ namespace {
 
 class TimingPageSystemTest : public SystemFixture {
   protected:
-    // Starts the customizer and opens the Timing page.
-    void Open() {
-        customizer_ = StartCustomizer();
-        sheet_ = Sheet::Find(customizer_->Id());
-        ASSERT_TRUE(sheet_.Exists());
-        page_ = sheet_.OpenTimingPage();
-        ASSERT_NE(page_, nullptr);
+    // Waits for the message that refuses a four-digit double label, and answers it.
+    void DismissRefusal(const char* when) {
+        HWND box = WaitForMessageBox(customizer_->Id(), sheet_.Window());
+        ASSERT_NE(box, nullptr) << "no validation message " << when;
+        ASSERT_TRUE(Dismiss(box));
+        Pump(300);
     }
-
-    std::unique_ptr<Program> customizer_;
-    Sheet sheet_{nullptr};
-    HWND page_ = nullptr;
 };
 
 TEST_F(TimingPageSystemTest, ValuesOutsideTheRangesAreShownAsStoredAndWrittenClamped) {
     StoreTimes(50, 2000);
-    Open();
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
     // The labels show what was read; the thumbs stand at the ends of their ranges.
     EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"50");
     EXPECT_EQ(Label(page_, IDC_LABEL_HOLD), L"2000");
@@ -53,23 +48,17 @@ TEST_F(TimingPageSystemTest, APageNeverOpenedWritesNothingEvenOnOk) {
 
 TEST_F(TimingPageSystemTest, AFourDigitDoubleLabelKeepsThePageAndTheSheetOpen) {
     StoreTimes(1000, 600);
-    Open();
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
     EXPECT_EQ(Label(page_, IDC_LABEL_DOUBLE), L"1000");
 
     // Leaving for the Button page is refused with a message.
     sheet_.Select(0);
-    HWND box = WaitForMessageBox(customizer_->Id(), sheet_.Window());
-    ASSERT_NE(box, nullptr) << "no validation message when leaving the page";
-    ASSERT_TRUE(Dismiss(box));
-    Pump(300);
+    ASSERT_NO_FATAL_FAILURE(DismissRefusal("when leaving the page"));
     EXPECT_TRUE(Sheet::IsTimingPage(sheet_.CurrentPage()));
 
     // So is OK.
     sheet_.Press(PSBTN_OK);
-    box = WaitForMessageBox(customizer_->Id(), sheet_.Window());
-    ASSERT_NE(box, nullptr) << "no validation message on OK";
-    ASSERT_TRUE(Dismiss(box));
-    Pump(300);
+    ASSERT_NO_FATAL_FAILURE(DismissRefusal("on OK"));
     EXPECT_TRUE(customizer_->IsRunning());
     EXPECT_TRUE(sheet_.Exists());
     EXPECT_TRUE(Sheet::IsTimingPage(sheet_.CurrentPage()));
@@ -86,7 +75,7 @@ TEST_F(TimingPageSystemTest, AFourDigitDoubleLabelKeepsThePageAndTheSheetOpen) {
 
 TEST_F(TimingPageSystemTest, CancelClosesDespiteAFourDigitDoubleLabel) {
     StoreTimes(1000, 600);
-    Open();
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
 
     CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
 
