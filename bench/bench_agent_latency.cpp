@@ -48,8 +48,8 @@ int main() {
                          {2, kestrel::kActionKeySequence, L"#3#"}});
     KeyObserver observer;  // older than the agent's hook
     AgentFolder folder;
-    HANDLE agent = folder.StartAgent();
-    HWND window = agent ? AgentFolder::WaitForWindow(agent) : nullptr;
+    HANDLE agent = nullptr;
+    HWND window = folder.StartAgentWindow(&agent);
     if (!window) {
         std::fprintf(stderr, "the agent did not start\n");
         return 1;

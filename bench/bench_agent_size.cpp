@@ -28,24 +28,13 @@ double WorkingSetKb(HANDLE process) {
 
 // An idle program started and measured the same way, once it waits for input.
 double IdleWorkingSetKb(const std::wstring& path) {
-    const std::wstring commandLine = L"\"" + path + L"\"";
-    std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back(L'\0');
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(path.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    const testing_support::Program idle(path);  // ended by force as it goes out of scope
+    if (!idle.Started()) {
         return -1;
     }
-    WaitForInputIdle(info.hProcess, kPatience);
+    WaitForInputIdle(idle.Handle(), kPatience);
     Pump(500);
-    const double kb = WorkingSetKb(info.hProcess);
-    TerminateProcess(info.hProcess, 0);
-    WaitForSingleObject(info.hProcess, 5000);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return kb;
+    return WorkingSetKb(idle.Handle());
 }
 
 }  // namespace
@@ -65,8 +54,8 @@ int main() {
     std::vector<double> agentKb, addedKb;
     for (int i = 0; i < kStarts; ++i) {
         AgentFolder folder;
-        HANDLE agent = folder.StartAgent();
-        HWND window = agent ? AgentFolder::WaitForWindow(agent) : nullptr;
+        HANDLE agent = nullptr;
+        HWND window = folder.StartAgentWindow(&agent);
         if (!window) {
             std::fprintf(stderr, "the agent did not start\n");
             return 1;
