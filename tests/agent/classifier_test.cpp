@@ -122,6 +122,12 @@ class ClassifierTest : public ::testing::Test {
 
     void Down(int32_t id) { HandleHotKey(id, 0); }
     void Up(int32_t id) { HandleHotKey(id, kKeyUp); }
+    // A press of `id` released `heldMs` after its key-down.
+    void Press(int32_t id, DWORD heldMs) {
+        Down(id);
+        Wait(heldMs);
+        Up(id);
+    }
     void Wait(DWORD ms) { os.Wait(ms); }
 
     FakeClockOs os;
@@ -153,9 +159,7 @@ TEST_F(ClassifierTest, PressesUnderShiftOrCtrlCountAsPressesOfTheSameButton) {
 TEST_F(ClassifierTest, PlainButtonRunsSingleAtEachKeyDownAndNeverTimes) {
     Button('A', 0, false, false);
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     Wait(100);
     Down(0);
     Wait(900);  // held far beyond the hold time
@@ -169,9 +173,7 @@ TEST_F(ClassifierTest, PlainButtonRunsSingleAtEachKeyDownAndNeverTimes) {
 TEST_F(ClassifierTest, WithDoubleOnAShortPressRunsSingleDoubleTimeAfterTheRelease) {
     Button('A', 0, true, false);
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     EXPECT_TRUE(pressActive);
     EXPECT_TRUE(doublePending);
     Wait(1000);
@@ -184,13 +186,9 @@ TEST_F(ClassifierTest, WithDoubleOnAShortPressRunsSingleDoubleTimeAfterTheReleas
 TEST_F(ClassifierTest, SecondKeyDownWithinDoubleTimeRunsDoubleAndItsKeyUpDoesNothing) {
     Button('A', 0, true, true);
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     Wait(100);
-    Down(0);
-    Wait(60);
-    Up(0);
+    Press(0, 60);
     Wait(1000);
 
     EXPECT_THAT(os.story,
@@ -201,13 +199,9 @@ TEST_F(ClassifierTest, SecondKeyDownWithinDoubleTimeRunsDoubleAndItsKeyUpDoesNot
 TEST_F(ClassifierTest, WithOnlyHoldOnAShortPressRunsSingleAtTheKeyUp) {
     Button('A', 0, false, true);
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     Wait(100);
-    Down(0);
-    Wait(50);
-    Up(0);
+    Press(0, 50);
     Wait(1000);
 
     EXPECT_THAT(os.story,
@@ -218,9 +212,7 @@ TEST_F(ClassifierTest, WithOnlyHoldOnAShortPressRunsSingleAtTheKeyUp) {
 TEST_F(ClassifierTest, HeldPressRunsHoldAtHoldTimeAfterTheKeyDownNotAtTheRelease) {
     Button('A', 0, true, true);
 
-    Down(0);
-    Wait(700);
-    Up(0);
+    Press(0, 700);
     Wait(1000);
 
     EXPECT_THAT(os.story,
@@ -230,9 +222,7 @@ TEST_F(ClassifierTest, HeldPressRunsHoldAtHoldTimeAfterTheKeyDownNotAtTheRelease
 TEST_F(ClassifierTest, WithDoubleOnAndHoldOffAHeldPressRunsOnlyTheSwitchedOffHoldSlot) {
     Button('A', 0, true, false);
 
-    Down(0);
-    Wait(700);
-    Up(0);
+    Press(0, 700);
     Wait(1000);
 
     EXPECT_THAT(os.story,
@@ -246,9 +236,7 @@ TEST_F(ClassifierTest, SwitchedOffSlotsAsLoadedDoNothingVisible) {
     binding.slots[kPressDouble].enabled = 1;
     buttonTable.push_back(binding);
 
-    Down(0);
-    Wait(700);
-    Up(0);
+    Press(0, 700);
     Wait(1000);
 
     EXPECT_THAT(os.CallsStartingWith("keybd_event"), IsEmpty());
@@ -294,9 +282,7 @@ TEST_F(ClassifierTest, ATimedButtonPressedWhileAwaitingSecondRunsItsOwnDouble) {
     Button('A', 0, true, false);
     Button('B', 1, false, true);
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     Wait(50);
     Down(1);
     Wait(1000);
@@ -310,9 +296,7 @@ TEST_F(ClassifierTest, APlainButtonWhileAwaitingSecondLosesTheFirstAndLeavesTheT
     Button('A', 0, true, false);
     Button('B', 1, false, false);
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     Wait(50);
     Down(1);
     EXPECT_FALSE(pressActive);
@@ -421,9 +405,7 @@ TEST_F(ClassifierTest, ActionsRunAfterFlagsAndTimerAreSettled) {
 TEST_F(ClassifierTest, AStaleKeyDownForAButtonNoLongerLoadedChangesNothing) {
     Button('A', 0, true, false);
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     Wait(50);
     Down(7);
     Down(39);  // folds to 7
@@ -442,9 +424,7 @@ TEST_F(ClassifierTest, IdsOutsideTheSixteenButtonsNameNoButtonEvenAnUnnumberedOn
     Button('X', kNoHotKeyId, false, false);  // disabled, never numbered
     Button('Y', 16, false, false);           // beyond the scheme
 
-    Down(0);
-    Wait(80);
-    Up(0);
+    Press(0, 80);
     Down(-1);
     Down(48);
     Down(INT32_MIN);
