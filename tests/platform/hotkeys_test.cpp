@@ -58,6 +58,8 @@ HWND MakeWindow() {
                            GetModuleHandleW(nullptr), nullptr);
 }
 
+using Reports = std::vector<HotKey>;
+
 class HotKeyTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -105,6 +107,18 @@ class HotKeyTest : public ::testing::Test {
         return found;
     }
 
+    // A whole press of `vk` with the Windows key `win` held around it.
+    static void PressWithWin(BYTE vk = kButton, BYTE win = VK_LWIN) {
+        Down(win);
+        Down(vk);
+        Up(vk);
+        Up(win);
+    }
+    // What one press of registration `id` reports: its key-down, then its key-up.
+    static Reports DownAndUp(WPARAM id) {
+        return {{id, MOD_WIN, kButton}, {id, MOD_WIN | MOD_KEYUP, kButton}};
+    }
+
     void RegisterButton(int baseId, UINT vk = kButton) {
         ASSERT_TRUE(RegisterKeyUpHotKey(window, baseId, kPlain, vk));
         ASSERT_TRUE(RegisterKeyUpHotKey(window, baseId + 16, kShift, vk));
@@ -117,7 +131,6 @@ class HotKeyTest : public ::testing::Test {
 };
 
 using Passed = std::vector<std::string>;
-using Reports = std::vector<HotKey>;
 
 TEST_F(HotKeyTest, PressOfTheButtonReportsDownAndUpAndSwallowsBoth) {
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 3, kPlain, kButton));
@@ -140,17 +153,14 @@ TEST_F(HotKeyTest, ReleaseIsReportedWhenWinComesUpBeforeTheButton) {
     Up(VK_LWIN);
     Up(kButton);
 
-    EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}, {0, MOD_WIN | MOD_KEYUP, kButton}}));
+    EXPECT_EQ(Posted(), DownAndUp(0));
     EXPECT_EQ(passed, (Passed{"5B down", "5B up"}));
 }
 
 TEST_F(HotKeyTest, WithoutKeyUpFlagOnlyTheKeyDownIsReported) {
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, MOD_WIN, kButton));
 
-    Down(VK_LWIN);
-    Down(kButton);
-    Up(kButton);
-    Up(VK_LWIN);
+    PressWithWin();
 
     EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}}));
     EXPECT_EQ(passed, (Passed{"5B down", "5B up"}));
@@ -166,19 +176,16 @@ TEST_F(HotKeyTest, AutoRepeatWhileHeldIsSwallowedWithoutFurtherReports) {
     Up(kButton);
     Up(VK_LWIN);
 
-    EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}, {0, MOD_WIN | MOD_KEYUP, kButton}}));
+    EXPECT_EQ(Posted(), DownAndUp(0));
     EXPECT_EQ(passed, (Passed{"5B down", "5B up"}));
 }
 
 TEST_F(HotKeyTest, RightWinKeyCountsAsWin) {
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, kPlain, kButton));
 
-    Down(VK_RWIN);
-    Down(kButton);
-    Up(kButton);
-    Up(VK_RWIN);
+    PressWithWin(kButton, VK_RWIN);
 
-    EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}, {0, MOD_WIN | MOD_KEYUP, kButton}}));
+    EXPECT_EQ(Posted(), DownAndUp(0));
 }
 
 TEST_F(HotKeyTest, WinHeldBeforeTheFirstRegistrationIsKnown) {
@@ -189,7 +196,7 @@ TEST_F(HotKeyTest, WinHeldBeforeTheFirstRegistrationIsKnown) {
     Up(kButton);
     Up(VK_LWIN);
 
-    EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}, {0, MOD_WIN | MOD_KEYUP, kButton}}));
+    EXPECT_EQ(Posted(), DownAndUp(0));
 }
 
 class HotKeyVariantTest : public HotKeyTest {};
@@ -264,11 +271,8 @@ TEST_F(HotKeyRegistrationTest, ATakenCombinationIsRefusedAndTheHolderKeepsIt) {
     EXPECT_FALSE(RegisterKeyUpHotKey(window, 0, kPlain, kButton));   // even the same id again
     EXPECT_EQ(KeyUpHotKeyCount(), 1);
 
-    Down(VK_LWIN);
-    Down(kButton);
-    Up(kButton);
-    Up(VK_LWIN);
-    EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}, {0, MOD_WIN | MOD_KEYUP, kButton}}));
+    PressWithWin();
+    EXPECT_EQ(Posted(), DownAndUp(0));
 }
 
 TEST_F(HotKeyRegistrationTest, AFreedCombinationCanBeTakenByAnotherWindow) {
@@ -277,13 +281,9 @@ TEST_F(HotKeyRegistrationTest, AFreedCombinationCanBeTakenByAnotherWindow) {
     ASSERT_TRUE(UnregisterKeyUpHotKey(window, 0));
 
     EXPECT_TRUE(RegisterKeyUpHotKey(otherWindow, 5, kPlain, kButton));
-    Down(VK_LWIN);
-    Down(kButton);
-    Up(kButton);
-    Up(VK_LWIN);
+    PressWithWin();
 
-    EXPECT_EQ(Posted(otherWindow),
-              (Reports{{5, MOD_WIN, kButton}, {5, MOD_WIN | MOD_KEYUP, kButton}}));
+    EXPECT_EQ(Posted(otherWindow), DownAndUp(5));
     EXPECT_TRUE(Posted().empty());
 }
 
@@ -327,10 +327,7 @@ TEST_F(HotKeyRegistrationTest, ADestroyedWindowNoLongerSwallowsItsKey) {
     DestroyWindow(otherWindow);
     otherWindow = nullptr;
 
-    Down(VK_LWIN);
-    Down(kButton);
-    Up(kButton);
-    Up(VK_LWIN);
+    PressWithWin();
 
     EXPECT_EQ(passed, (Passed{"5B down", "C1 down", "C1 up", "5B up"}));
 }
@@ -366,21 +363,15 @@ TEST_F(HotKeyPassThroughTest, ReplayOfTheStandardFunctionPassesWhileTheBaseIdIsO
     ASSERT_TRUE(UnregisterKeyUpHotKey(window, 0));
     Up(kButton);
     Up(VK_LWIN);
-    Down(VK_LWIN);
-    Down(kButton);
-    Up(kButton);
-    Up(VK_LWIN);
+    PressWithWin();
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, kPlain, kButton));
 
     EXPECT_TRUE(Posted().empty());
     EXPECT_EQ(passed, (Passed{"C1 up", "5B up", "5B down", "C1 down", "C1 up", "5B up"}));
 
     // The button is the agent's again afterwards.
-    Down(VK_LWIN);
-    Down(kButton);
-    Up(kButton);
-    Up(VK_LWIN);
-    EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}, {0, MOD_WIN | MOD_KEYUP, kButton}}));
+    PressWithWin();
+    EXPECT_EQ(Posted(), DownAndUp(0));
 }
 
 TEST_F(HotKeyPassThroughTest, ExtraInformationOfPassedEventsIsKept) {
