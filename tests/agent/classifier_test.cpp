@@ -11,6 +11,7 @@
 #include "agent/button_table.h"
 #include "agent/latches.h"
 #include "common/trace.h"
+#include "support/press_state.h"
 #include "support/recording_os.h"
 
 using namespace kestrel;
@@ -87,13 +88,7 @@ class FakeClockOs : public testing_support::RecordingOs {
 class ClassifierTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        buttonTable.clear();
-        currentId = 0;
-        pressActive = false;
-        doublePending = false;
-        doubleTime = kDefaultDoubleTime;
-        holdTime = kDefaultHoldTime;
-        agentWindow = kWindow;
+        testing_support::ResetPressState(kWindow);
         shiftLatch = false;
         ctrlLatch = false;
     }

@@ -12,6 +12,7 @@
 #include "common/exe_directory.h"
 #include "message_pump.h"
 #include "platform/sip.h"
+#include "support/press_state.h"
 
 using namespace kestrel;
 
@@ -33,12 +34,7 @@ bool InputPanelVisible() {
 class DeviceActionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        buttonTable.clear();
-        ButtonBinding binding = MakeBinding(L"40C1");
-        binding.enabled = 1;
-        binding.hotKeyId = 0;
-        buttonTable.push_back(binding);
-        currentId = 0;
+        testing_support::UseOneEnabledButton();
         agentInstance = GetModuleHandleW(nullptr);
     }
     void TearDown() override {

@@ -12,6 +12,7 @@
 #include "agent/executor.h"
 #include "agent/latches.h"
 #include "message_pump.h"
+#include "support/press_state.h"
 
 using namespace kestrel;
 using ::testing::ElementsAre;
@@ -77,12 +78,7 @@ class InjectedKeysTest : public ::testing::Test {
         agentWindow = window;
         hook = SetWindowsHookExW(WH_KEYBOARD_LL, WatchKeys, GetModuleHandleW(nullptr), 0);
         ASSERT_NE(hook, nullptr);
-        buttonTable.clear();
-        ButtonBinding binding = MakeBinding(L"40C1");
-        binding.enabled = 1;
-        binding.hotKeyId = 0;
-        buttonTable.push_back(binding);
-        currentId = 0;
+        testing_support::UseOneEnabledButton();
         shiftLatch = false;
         ctrlLatch = false;
         Settle();

@@ -10,6 +10,7 @@
 #include "agent/button_table.h"
 #include "agent/classifier.h"
 #include "agent/executor.h"
+#include "support/press_state.h"
 #include "support/recording_os.h"
 
 using namespace kestrel;
@@ -23,13 +24,7 @@ constexpr LPARAM kKeyUp = 0x1000;
 class TransitionTraceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        buttonTable.clear();
-        currentId = 0;
-        pressActive = false;
-        doublePending = false;
-        doubleTime = kDefaultDoubleTime;
-        holdTime = kDefaultHoldTime;
-        agentWindow = kWindow;
+        testing_support::ResetPressState(kWindow);
         Button(0, true, true, L"#S#");    // timed: double and hold on
         Button(1, false, false, L"#P#");  // plain
         Button(2, false, true, L"#Q#");   // hold only
