@@ -13,11 +13,15 @@
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "customizer/catalogues.h"
+#include "support/message_pump.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
+#include "support/wine_programs.h"
 
 using namespace kestrel;
+using testing_support::DispatchPending;
 using testing_support::ReadStringValue;
+using testing_support::RemoveTree;
 
 namespace {
 
@@ -57,34 +61,6 @@ void MakeFile(const std::wstring& path) {
     CloseHandle(file);
 }
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE listing = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (listing != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path + L"\\" + name);
-            } else {
-                DeleteFileW((path + L"\\" + name).c_str());
-            }
-        } while (FindNextFileW(listing, &found));
-        FindClose(listing);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 class ButtonPageTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -102,7 +78,7 @@ class ButtonPageTest : public ::testing::Test {
         if (sheet.m_hWnd) {
             sheet.DestroyWindow();
         }
-        Pump();
+        DispatchPending();
         RemoveTree(programs);
         testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
         buttonCatalogue.clear();
@@ -133,11 +109,11 @@ class ButtonPageTest : public ::testing::Test {
     void Open() {
         sheet.AddPage(&page);
         ASSERT_TRUE(sheet.Create());
-        Pump();
+        DispatchPending();
     }
     void Close() {
         sheet.DestroyWindow();
-        Pump();
+        DispatchPending();
     }
 
     // What a tap on a row does to the list: that row selected and focused, no other.
@@ -147,7 +123,7 @@ class ButtonPageTest : public ::testing::Test {
         item.stateMask = mask;
         SendDlgItemMessageW(page.m_hWnd, listId, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                             reinterpret_cast<LPARAM>(&item));
-        Pump();
+        DispatchPending();
     }
     void SelectButton(int row) {
         SetState(IDC_LIST_BUTTONS, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
@@ -168,7 +144,7 @@ class ButtonPageTest : public ::testing::Test {
         SendMessageW(ProgramBox(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         SendMessageW(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PROGRAM, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(ProgramBox()));
-        Pump();
+        DispatchPending();
     }
     void Pick(const wchar_t* name) {
         LRESULT index = SendMessageW(ProgramBox(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
