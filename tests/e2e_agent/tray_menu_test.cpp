@@ -160,11 +160,17 @@ TEST_F(TrayMenuTest, AboutBoxShowsItsTextsOverTheWholeScreenAndClosesWithItsButt
     clicks[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
     clicks[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &clicks[0], sizeof(INPUT));
-    Pump(100);
-    SendInput(2, &clicks[1], sizeof(INPUT));
-
-    EXPECT_TRUE(WaitUntil([&] { return AboutBox() == nullptr; }, 5000));
+    // Under Wine on a display without a window manager the first click on a box of another
+    // process can go to its activation alone; a user would simply click again.
+    SetForegroundWindow(box);
+    bool closed = false;
+    for (int attempt = 0; attempt < 3 && !closed; ++attempt) {
+        SendInput(1, &clicks[0], sizeof(INPUT));
+        Pump(100);
+        SendInput(2, &clicks[1], sizeof(INPUT));
+        closed = WaitUntil([&] { return AboutBox() == nullptr; }, 3000);
+    }
+    EXPECT_TRUE(closed);
     EXPECT_EQ(WaitForSingleObject(agent, 0), static_cast<DWORD>(WAIT_TIMEOUT));
     DestroyWindow(FindWindowW(KESTREL_SIP_CLASS, KESTREL_SIP_TITLE));
 }
