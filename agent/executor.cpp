@@ -119,17 +119,21 @@ void TypeKeySequence(const std::wstring& command) {
 // The Shift and Ctrl variants stay registered.
 void ReplayStandardButton(uint32_t vk) {
     const BYTE v = LowByte(vk);
+    // The id is kept: a message that another program sends can get in while a key is being
+    // synthesized (Wine lets it in while the keyboard hooks run) and make another button
+    // current, or reload the table and number the buttons anew.
+    const int32_t id = currentId;
     // A latch keeps its modifier down through the replay, so the replayed press would meet
     // the button's own Shift or Ctrl hot key, come back as a new press and replay again
     // without end: the variant of a set latch steps aside with the base hot key.
     const bool shiftAside = shiftLatch;
     const bool ctrlAside = ctrlLatch;
-    platform::Os().UnregisterHotKey(agentWindow, currentId);
+    platform::Os().UnregisterHotKey(agentWindow, id);
     if (shiftAside) {
-        platform::Os().UnregisterHotKey(agentWindow, currentId + kShiftIdOffset);
+        platform::Os().UnregisterHotKey(agentWindow, id + kShiftIdOffset);
     }
     if (ctrlAside) {
-        platform::Os().UnregisterHotKey(agentWindow, currentId + kControlIdOffset);
+        platform::Os().UnregisterHotKey(agentWindow, id + kControlIdOffset);
     }
     SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
@@ -137,16 +141,21 @@ void ReplayStandardButton(uint32_t vk) {
     SendKey(v, 0, kExtraInfoPassThrough);
     SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    platform::Os().RegisterHotKey(agentWindow, currentId, kHotKeyModsPlain, vk);
-    if (shiftAside) {
-        platform::Os().RegisterHotKey(agentWindow, currentId + kShiftIdOffset, kHotKeyModsShift,
-                                      vk);
+    // After a reload in between, the id may name another button, or none, and the new
+    // table already holds its hot keys: taking the id back for this key would leave a hot
+    // key behind that no binding owns.
+    const ButtonBinding* binding = FindBindingById(id);
+    if (binding && binding->vk == vk) {
+        platform::Os().RegisterHotKey(agentWindow, id, kHotKeyModsPlain, vk);
+        if (shiftAside) {
+            platform::Os().RegisterHotKey(agentWindow, id + kShiftIdOffset, kHotKeyModsShift, vk);
+        }
+        if (ctrlAside) {
+            platform::Os().RegisterHotKey(agentWindow, id + kControlIdOffset, kHotKeyModsControl,
+                                          vk);
+        }
     }
-    if (ctrlAside) {
-        platform::Os().RegisterHotKey(agentWindow, currentId + kControlIdOffset, kHotKeyModsControl,
-                                      vk);
-    }
-    Trace(L"ID %x : tyoe %x", currentId, vk);
+    Trace(L"ID %x : tyoe %x", id, vk);
 }
 
 // Only a capital "S" or "C" toggles a latch; anything else just re-applies them.

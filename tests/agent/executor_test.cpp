@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -182,6 +183,44 @@ TEST_F(ExecutorTest, StandardButtonUnderALatchAlsoMovesThatLatchsVariantAside) {
                 ElementsAreArray(Replay(
                     {"UnregisterHotKey(1)", "UnregisterHotKey(33)"},
                     {"RegisterHotKey(1, 0x1008, 0x1C5)", "RegisterHotKey(33, 0x100A, 0x1C5)"})));
+}
+
+// Wine lets a message that another program sends in while a key is being synthesized.
+// One sent in at the replayed press of the Windows key changes the table or the current
+// button under the replay's feet.
+class SentInDuringReplayOs : public testing_support::RecordingOs {
+  public:
+    std::function<void()> sentIn;
+
+    void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) override {
+        RecordingOs::keybd_event(vk, scan, flags, extraInfo);
+        if (vk == VK_LWIN && flags == 0 && extraInfo == kExtraInfoPassThrough && sentIn) {
+            const std::function<void()> handle = std::move(sentIn);
+            sentIn = nullptr;
+            handle();
+        }
+    }
+};
+
+TEST_F(ExecutorTest, StandardButtonReplayLeavesAnIdThatAReloadGaveToAnotherButton) {
+    SetSlot(*FindBindingById(currentId), kPressSingle, kActionStandardButton, L"");
+    SentInDuringReplayOs sentInOs;
+    sentInOs.sentIn = [] {
+        // The reload: 4C5 is gone and 40C1, now the only button, holds id 1 and its keys.
+        buttonTable.erase(buttonTable.begin() + 1);
+        buttonTable[0].hotKeyId = 1;
+    };
+    ExecuteAction(kPressSingle);
+    EXPECT_THAT(sentInOs.CallsStartingWith("RegisterHotKey"), IsEmpty());
+}
+
+TEST_F(ExecutorTest, StandardButtonReplayTakesBackItsOwnIdWhenAnotherPressCameIn) {
+    SetSlot(*FindBindingById(currentId), kPressSingle, kActionStandardButton, L"");
+    SentInDuringReplayOs sentInOs;
+    sentInOs.sentIn = [] { currentId = 0; };  // a press of 40C1 sent in
+    ExecuteAction(kPressSingle);
+    EXPECT_THAT(sentInOs.CallsStartingWith("RegisterHotKey"),
+                ElementsAre("RegisterHotKey(1, 0x1008, 0x1C5)"));
 }
 
 TEST_F(ExecutorTest, ShiftLatchStaysDownUntilTheSameActionAgain) {
