@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -31,6 +32,10 @@ class SilentOs : public platform::OsCalls {
     const HWND* window = nullptr;
     // Whether a message box is a fault (the agent shows none) or expected ("Error!!").
     bool messageBoxAllowed = false;
+    // Called inside the calls during which a thread takes in messages that other threads
+    // send it (Wine's keystroke synthesis waits so for the keyboard hooks, the shell for
+    // the program it starts), to let such a message in.
+    std::function<void()> whileWaiting;
 
     // Hot-key id -> virtual key, as registered and not yet released.
     std::map<int, UINT> hotKeys;
@@ -117,6 +122,7 @@ class SilentOs : public platform::OsCalls {
         } else {
             keysDown.insert(vk);
         }
+        Wait();
     }
 
     // A program path comes from a 260-character block: terminated, 1 to 259 characters.
@@ -136,6 +142,7 @@ class SilentOs : public platform::OsCalls {
             info->lpParameters[0] != L'\0') {
             Fault("ShellExecuteEx with another verb or parameters");
         }
+        Wait();
         return TRUE;
     }
 
@@ -214,6 +221,12 @@ class SilentOs : public platform::OsCalls {
     }
 
   private:
+    void Wait() {
+        if (whileWaiting) {
+            whileWaiting();
+        }
+    }
+
     void CheckWindow(HWND w, const char* call) {
         if (window && w != *window) {
             Fault("%s on a window that is not the agent's", call);
