@@ -10,11 +10,7 @@ ensure_packages
 build_dir=${KESTREL_BUILD_DIR:-$KESTREL_ROOT/build}
 build_all "$build_dir"
 
-prefix=$(mktemp -d /tmp/kestrel-bench-prefix.XXXXXX)
-cleanup() { stop_wine; rm -rf "$prefix"; }
-trap cleanup EXIT
-start_xvfb
-start_wine "$prefix"
+start_fresh_wine bench
 
 rows=$(mktemp)
 soak_messages=${KESTREL_SOAK_MESSAGES:-1000000}

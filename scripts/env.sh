@@ -92,6 +92,17 @@ unmanaged_windows_for() {
     done
 }
 
+# start_fresh_wine NAME: a new prefix on a private display for one run, both gone when the
+# calling script exits. Xvfb runs no window manager: Wine then waits about 2 s at every
+# closing window unless it draws the frames itself.
+start_fresh_wine() {
+    KESTREL_FRESH_PREFIX=$(mktemp -d "/tmp/kestrel-$1-prefix.XXXXXX")
+    trap 'stop_wine; rm -rf "$KESTREL_FRESH_PREFIX"' EXIT
+    start_xvfb
+    start_wine "$KESTREL_FRESH_PREFIX"
+    wine_draws_frames
+}
+
 stop_wine() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
     [ -n "${KESTREL_XVFB_PID:-}" ] && kill "$KESTREL_XVFB_PID" >/dev/null 2>&1

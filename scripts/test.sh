@@ -8,14 +8,7 @@ ensure_packages
 build_dir=${KESTREL_BUILD_DIR:-$KESTREL_ROOT/build}
 build_all "$build_dir"
 
-prefix=$(mktemp -d /tmp/kestrel-test-prefix.XXXXXX)
-cleanup() { stop_wine; rm -rf "$prefix"; }
-trap cleanup EXIT
-start_xvfb
-start_wine "$prefix"
-# Xvfb runs no window manager: Wine then waits about 2 s at every closing window unless it
-# draws the frames itself.
-wine_draws_frames
+start_fresh_wine test
 
 cd "$build_dir"
 ctest --output-on-failure --timeout 900
