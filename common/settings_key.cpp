@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/os_calls.h"
+
 namespace kestrel::SettingsKey {
 
 namespace {
@@ -26,6 +28,17 @@ bool OpenKeyUnder(HKEY root, const wchar_t* path) {
 }
 
 bool OpenKey(const wchar_t* path) { return OpenKeyUnder(HKEY_CURRENT_USER, path); }
+
+bool OpenKeyToRead(HKEY root, const wchar_t* path) {
+    CloseKey();
+    HKEY opened = nullptr;
+    if (platform::Os().RegOpenKeyExW(root, path, 0, KEY_READ, &opened) != ERROR_SUCCESS) {
+        return false;
+    }
+    keyHandle = opened;
+    keyOpen = true;
+    return true;
+}
 
 void CloseKey() {
     if (keyOpen) {

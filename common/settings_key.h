@@ -12,6 +12,11 @@ namespace kestrel::SettingsKey {
 bool OpenKey(const wchar_t* path);
 // The same under another root key.
 bool OpenKeyUnder(HKEY root, const wchar_t* path);
+// Opens `path` under `root` to read it only, and holds it. A missing key is not created,
+// and the platform refuses every write through the held key. For lists of the platform's
+// own, which a standard user may read but not change; the product's own subtree keeps
+// OpenKey.
+bool OpenKeyToRead(HKEY root, const wchar_t* path);
 // Releases the held key, if any.
 void CloseKey();
 // Whether a key is held now.

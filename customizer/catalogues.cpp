@@ -107,8 +107,10 @@ ButtonInfo::ButtonInfo(const std::wstring& keyName, const std::wstring& displayN
 
 bool LoadButtonCatalogue() {
     HKEY list = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPlatformButtonsPath, 0, KEY_READ, &list) !=
-        ERROR_SUCCESS) {
+    // The list is the platform's: a standard user may read it but not change it, so no
+    // open of it asks for more.
+    if (platform::Os().RegOpenKeyExW(HKEY_LOCAL_MACHINE, kPlatformButtonsPath, 0, KEY_READ,
+                                     &list) != ERROR_SUCCESS) {
         platform::Os().MessageBoxW(nullptr, L"Error!!", nullptr, MB_OK);
         return false;
     }
@@ -126,7 +128,7 @@ bool LoadButtonCatalogue() {
 
     for (const std::wstring& name : names) {
         const std::wstring path = std::wstring(kPlatformButtonsPath) + L"\\" + name;
-        if (!SettingsKey::OpenKeyUnder(HKEY_LOCAL_MACHINE, path.c_str())) {
+        if (!SettingsKey::OpenKeyToRead(HKEY_LOCAL_MACHINE, path.c_str())) {
             continue;
         }
         wchar_t buttonName[kStringChars] = {};

@@ -46,6 +46,12 @@ BOOL OsCalls::Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
     return ::Shell_NotifyIconW(message, data);
 }
 
+LONG OsCalls::RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, HKEY* key) {
+    return ::RegOpenKeyExW(root, path, options, access, key);
+}
+
+INT_PTR OsCalls::PropertySheetW(PROPSHEETHEADERW* header) { return ::PropertySheetW(header); }
+
 namespace {
 OsCalls realCalls;
 OsCalls* currentCalls = &realCalls;

@@ -5,6 +5,8 @@
 // installs an object of its own with SetOs() and records what would have happened.
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
+#include <prsht.h>
 
 #include "platform/sip.h"
 
@@ -28,6 +30,8 @@ public:
     virtual DWORD GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size);
     virtual void OutputDebugStringW(LPCWSTR text);
     virtual BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data);
+    virtual LONG RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, HKEY* key);
+    virtual INT_PTR PropertySheetW(PROPSHEETHEADERW* header);
 };
 
 // The object that receives the calls now.

@@ -181,4 +181,30 @@ TEST_F(SettingsKeyTest, FailedOpenKeepsNothingHeld) {
     EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kTestPath, L"Stray").found);
 }
 
+// A list of the platform's own is opened for reading: the open must neither make a key
+// nor leave one through which a write gets in (Wine ignores a key's security, but not
+// the rights a handle was opened with).
+TEST_F(SettingsKeyTest, AKeyOpenedToReadIsNeverMadeAndRefusesWrites) {
+    SettingsKey::CloseKey();
+    const std::wstring missing = kTestPath + L"\\Missing";
+    EXPECT_FALSE(SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, missing.c_str()));
+    EXPECT_FALSE(SettingsKey::IsOpen());
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, missing));
+
+    const std::wstring kept = L"kept";
+    StoreRaw(L"Name", REG_SZ, kept.c_str(), 10);
+    ASSERT_TRUE(SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, kTestPath.c_str()));
+    wchar_t text[kStringChars] = {};
+    EXPECT_TRUE(SettingsKey::ReadString(L"Name", text));
+    EXPECT_STREQ(text, L"kept");
+    SettingsKey::WriteString(L"Name", L"changed");
+    SettingsKey::WriteDword(L"Added", 1);
+    SettingsKey::CloseKey();
+
+    const auto name = ReadRaw(HKEY_CURRENT_USER, kTestPath, L"Name");
+    EXPECT_EQ(name.bytes.size(), 10u);
+    EXPECT_EQ(testing_support::ReadStringValue(HKEY_CURRENT_USER, kTestPath, L"Name"), L"kept");
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kTestPath, L"Added").found);
+}
+
 }  // namespace

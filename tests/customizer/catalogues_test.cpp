@@ -538,6 +538,44 @@ TEST_F(ButtonCatalogueTest, AListWithoutButtonsGivesNoneAndNoMessage) {
     EXPECT_TRUE(os.calls.empty());
 }
 
+// Notes every registry open made through the seam, and makes it.
+class RegistryOpensOs : public testing_support::RecordingOs {
+  public:
+    struct Open {
+        HKEY root;
+        std::wstring path;
+        REGSAM access;
+    };
+    LONG RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, HKEY* key) override {
+        opens.push_back({root, path ? path : L"", access});
+        return OsCalls::RegOpenKeyExW(root, path, options, access, key);
+    }
+    std::vector<Open> opens;
+};
+
+// A standard user may read the platform's list but not change it: an open that asks for
+// any write right is refused on Windows, and the button would be missing from the page.
+TEST_F(ButtonCatalogueTest, ThePlatformListAndEachButtonAreOpenedWithReadRightsOnly) {
+    testing_support::SeedDeviceProfile();
+    RegistryOpensOs opensOs;
+
+    EXPECT_TRUE(LoadButtonCatalogue());
+
+    ASSERT_EQ(buttonCatalogue.size(), std::size(testing_support::kDeviceButtons));
+    std::vector<std::wstring> paths;
+    for (const RegistryOpensOs::Open& open : opensOs.opens) {
+        SCOPED_TRACE(RegistryOpensOs::Narrow(open.path.c_str()));
+        EXPECT_EQ(open.root, HKEY_LOCAL_MACHINE);
+        EXPECT_EQ(open.access, static_cast<REGSAM>(KEY_READ));
+        paths.push_back(open.path);
+    }
+    std::vector<std::wstring> expected = {kPlatformButtonsPath};
+    for (const testing_support::DeviceButton& button : testing_support::kDeviceButtons) {
+        expected.push_back(testing_support::DeviceButtonPath(button.keyName));
+    }
+    EXPECT_EQ(paths, expected);
+}
+
 TEST_F(ButtonCatalogueTest, AMissingListShowsErrorWithOnlyAnOkButton) {
     EXPECT_FALSE(LoadButtonCatalogue());
 
