@@ -4,23 +4,40 @@
 // for the key-up; desktop Win32 knows no such flag. This layer stands in for it.
 //
 // The system's own RegisterHotKey still reserves every combination, so another program is
-// refused a taken one and gets it once it is freed. The reports themselves come from a
-// low-level keyboard hook on the thread that registers: it follows Win, Shift, Ctrl and
-// Alt from the events it sees, posts WM_HOTKEY for a registered key whose modifiers match
-// exactly, and swallows that key's down and up events. Every other event passes untouched.
+// refused a taken one and gets it once it is freed. The reports come from a low-level
+// keyboard hook that lives on a thread of its own, which does nothing but answer the hook
+// and keep its watch (below). Windows waits for such a hook at every keystroke of every
+// program and drops a hook that keeps it waiting too long; a registering thread that is
+// busy starting a program therefore never holds up typing nor loses the hook. The hook
+// posts WM_HOTKEY to the registering window for a registered key whose modifiers match,
+// and swallows that key's down and up events; every other event passes untouched.
 //
-// Register, unregister and the message loop of the registering windows belong to one
-// thread: the hook runs inside that thread's message retrieval, and an event that the
-// same thread injects with keybd_event reaches the hook before keybd_event returns. A
-// thread that has not asked for messages for a while counts as hung, and its hook is
-// skipped (Wine does so after five seconds), so the thread must keep to its loop.
+// Nothing the hook remembers can go stale. The modifiers are read from the system's own
+// key state at each key-down that could match, so a release that happened where the hook
+// could not see it (the secure desktop) does no harm. A button whose release was missed is
+// recognised by the time of its next key-down (hotkey_matcher.cpp); its release is
+// reported first, then the new press. The hook thread also notices a hook that the system
+// removed, by input that the hook never saw, and installs it again.
+//
+// Desktop keys (F13-F24, the browser, media and launch keys) arrive without Win: a
+// registration with MOD_WIN accepts them with Win held or not, Shift and Ctrl still choose
+// the id, and the report carries the modifiers as registered. Every other key needs its
+// modifiers exactly. A button swallowed while Win is held would leave Windows a lone Win
+// tap, which opens the Start menu; the layer then taps kMaskKey before Win comes up.
+//
+// Register and unregister from one thread at a time (the agent has one).
 #include <windows.h>
 
-#ifndef MOD_KEYUP
-#define MOD_KEYUP 0x1000
-#endif
+#include "platform/hotkey_matcher.h"
 
 namespace platform {
+
+// The tap that hides a swallowed button from Win: a virtual key that no keyboard layout
+// assigns and no button uses (0xE8 is unassigned, unlike 0xFF which some keyboards send
+// for keys without a code), with an extra-information value of its own so that nothing
+// takes it for the user's key.
+constexpr BYTE kMaskKey = 0xE8;
+constexpr ULONG_PTR kMaskExtraInfo = 0x4D41534B;
 
 // Registers `vk` with `modifiers` (MOD_WIN, MOD_SHIFT, MOD_CONTROL, MOD_ALT, MOD_KEYUP)
 // as hot key `id` of `window`. Fails when another registration holds the combination.
@@ -32,7 +49,24 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk);
 // passes through. Fails when no such registration exists.
 BOOL UnregisterKeyUpHotKey(HWND window, int id);
 
-// Number of registrations this process holds; the hook exists exactly while it is not 0.
+// Number of registrations this process holds; the hook and its thread exist exactly
+// while it is not 0.
 int KeyUpHotKeyCount();
+
+// keybd_event that returns only once the layer's hook has seen the event (or after half a
+// second, should another program's hook swallow it first). A caller that unregisters a
+// hot key, injects its key and registers it again can thus be sure that the injected key
+// went past while the hot key was out of the way, as it would with the hook on its own
+// thread.
+void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+
+// For tests only.
+namespace test_access {
+// The system removes the hook without a word, as Windows does with a hook that timed out.
+void DropHookSilently();
+// How the layer injects key events (::keybd_event unless replaced; nullptr restores it).
+using Injector = void (*)(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+void SetInjector(Injector injector);
+}  // namespace test_access
 
 }  // namespace platform

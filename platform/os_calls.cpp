@@ -16,8 +16,9 @@ UINT_PTR OsCalls::SetTimer(HWND window, UINT_PTR id, UINT elapse) {
 
 BOOL OsCalls::KillTimer(HWND window, UINT_PTR id) { return ::KillTimer(window, id); }
 
+// Through the hot-key layer, so an injected key has passed its hook when this returns.
 void OsCalls::keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
-    ::keybd_event(vk, scan, flags, extraInfo);
+    SendKeyEvent(vk, scan, flags, extraInfo);
 }
 
 BOOL OsCalls::ShellExecuteExW(SHELLEXECUTEINFOW* info) { return ::ShellExecuteExW(info); }

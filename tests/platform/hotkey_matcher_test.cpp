@@ -1,0 +1,162 @@
+// Stories the hook cannot stage on demand: releases it never saw, told through the
+// system's key state and the events' own time stamps.
+#include "platform/hotkey_matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+constexpr UINT kButton = 0xC1;
+constexpr UINT kPlain = MOD_WIN | MOD_KEYUP;
+constexpr UINT kShift = MOD_WIN | MOD_SHIFT | MOD_KEYUP;
+constexpr UINT kControl = MOD_WIN | MOD_CONTROL | MOD_KEYUP;
+const HWND kWindow = reinterpret_cast<HWND>(0x100);
+
+// One report as "id down" or "id up", so a story reads as what the window receives.
+std::vector<std::string> Reports(const KeyDecision& decision) {
+    std::vector<std::string> out;
+    for (int i = 0; i < decision.reportCount; ++i) {
+        const bool up = (LOWORD(decision.reports[i].lParam) & MOD_KEYUP) != 0;
+        out.push_back(std::to_string(decision.reports[i].id) + (up ? " up" : " down"));
+    }
+    return out;
+}
+
+using Said = std::vector<std::string>;
+
+class MatcherTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        matcher.SetRepeatWindow(750);
+        matcher.Add(kWindow, 0, kPlain, kButton);
+        matcher.Add(kWindow, 16, kShift, kButton);
+        matcher.Add(kWindow, 32, kControl, kButton);
+    }
+    KeyDecision Down(UINT vk, DWORD at, UINT held) {
+        return matcher.Handle({vk, false, at}, held, {});
+    }
+    KeyDecision Up(UINT vk, DWORD at) { return matcher.Handle({vk, true, at}, 0, {}); }
+
+    HotKeyMatcher matcher;
+};
+
+TEST_F(MatcherTest, AMissedReleaseIsReportedBeforeTheNextPress) {
+    EXPECT_EQ(Reports(Down(kButton, 1000, MOD_WIN)), (Said{"0 down"}));
+    // The keyboard repeats the held button: first after its delay, then faster.
+    KeyDecision repeat = Down(kButton, 1500, MOD_WIN);
+    EXPECT_TRUE(repeat.swallow);
+    EXPECT_TRUE(Reports(repeat).empty());
+    EXPECT_TRUE(Reports(Down(kButton, 2250, MOD_WIN)).empty());  // at the edge of the window
+    // Its release happened on the secure desktop. Seconds later it is pressed again.
+    KeyDecision again = Down(kButton, 9000, MOD_WIN);
+    EXPECT_EQ(Reports(again), (Said{"0 up", "0 down"}));
+    EXPECT_TRUE(again.swallow);
+    // The story goes on as usual.
+    EXPECT_EQ(Reports(Up(kButton, 9100)), (Said{"0 up"}));
+    EXPECT_EQ(Up(kButton, 9200).reportCount, 0);
+}
+
+TEST_F(MatcherTest, AfterAMissedReleaseAPressWithOtherModifiersIsTheNewIdOrNoneAtAll) {
+    Down(kButton, 100, MOD_WIN);
+    EXPECT_EQ(Reports(Down(kButton, 5000, MOD_WIN | MOD_SHIFT)), (Said{"0 up", "16 down"}));
+    Up(kButton, 5100);
+
+    Down(kButton, 6000, MOD_WIN);
+    KeyDecision alone = Down(kButton, 12000, 0);  // no longer a hot key: passes
+    EXPECT_EQ(Reports(alone), (Said{"0 up"}));
+    EXPECT_FALSE(alone.swallow);
+    EXPECT_FALSE(Up(kButton, 12100).swallow);
+}
+
+TEST_F(MatcherTest, ModifiersAreTheSystemsEvenAfterReleasesTheHookNeverSaw) {
+    // Ctrl+Alt+Del: the hook saw Ctrl and Alt go down; their releases happened elsewhere.
+    EXPECT_FALSE(Down(VK_LCONTROL, 100, 0).swallow);
+    EXPECT_FALSE(Down(VK_LMENU, 110, MOD_CONTROL).swallow);
+    // Back at the desktop the system knows they are up; Win + button is the plain id.
+    EXPECT_EQ(Reports(Down(kButton, 8000, MOD_WIN)), (Said{"0 down"}));
+}
+
+TEST_F(MatcherTest, AGoneWindowsRegistrationsAreForgotten) {
+    const HWND other = reinterpret_cast<HWND>(0x200);
+    matcher.Add(other, 5, kPlain, 0xC2);
+    KeyDecision decision = matcher.Handle({0xC2, false, 100}, MOD_WIN, {other});
+    EXPECT_FALSE(decision.swallow);
+    EXPECT_EQ(decision.reportCount, 0);
+    EXPECT_EQ(matcher.Count(), 3);
+}
+
+class DesktopKeyMatcherTest : public MatcherTest {
+  protected:
+    void SetUp() override {
+        MatcherTest::SetUp();
+        matcher.Add(kWindow, 1, kPlain, VK_F13);
+        matcher.Add(kWindow, 17, kShift, VK_F13);
+        matcher.Add(kWindow, 33, kControl, VK_F13);
+    }
+    std::string Press(UINT held, bool* masked = nullptr) {
+        KeyDecision down = Down(VK_F13, 100, held);
+        if (masked) {
+            *masked = down.maskWin;
+        }
+        KeyDecision up = Up(VK_F13, 150);
+        Said said = Reports(down);
+        for (const std::string& s : Reports(up)) {
+            said.push_back(s);
+        }
+        std::string joined;
+        for (const std::string& s : said) {
+            joined += (joined.empty() ? "" : ", ") + s;
+        }
+        return joined;
+    }
+};
+
+TEST_F(DesktopKeyMatcherTest, WinMakesNoDifferenceButShiftAndCtrlChooseTheirIds) {
+    EXPECT_EQ(Press(0), "1 down, 1 up");
+    EXPECT_EQ(Press(MOD_WIN), "1 down, 1 up");
+    EXPECT_EQ(Press(MOD_SHIFT), "17 down, 17 up");
+    EXPECT_EQ(Press(MOD_WIN | MOD_SHIFT), "17 down, 17 up");
+    EXPECT_EQ(Press(MOD_CONTROL), "33 down, 33 up");
+    EXPECT_EQ(Press(MOD_ALT), "");
+    EXPECT_EQ(Press(MOD_SHIFT | MOD_CONTROL), "");
+    // The report carries the modifiers as registered, Win included.
+    KeyDecision bare = Down(VK_F13, 200, 0);
+    EXPECT_EQ(LOWORD(bare.reports[0].lParam), MOD_WIN);
+    EXPECT_EQ(HIWORD(bare.reports[0].lParam), VK_F13);
+    // A handheld button still needs Win.
+    EXPECT_FALSE(Down(kButton, 300, 0).swallow);
+}
+
+TEST_F(DesktopKeyMatcherTest, WinIsMaskedOncePerPressMadeWithWinHeld) {
+    bool masked = true;
+    Press(0, &masked);
+    EXPECT_FALSE(masked);
+    Press(MOD_WIN, &masked);
+    EXPECT_TRUE(masked);
+    Press(MOD_SHIFT, &masked);
+    EXPECT_FALSE(masked);
+
+    EXPECT_TRUE(Down(kButton, 1000, MOD_WIN).maskWin);
+    EXPECT_FALSE(Down(kButton, 1030, MOD_WIN).maskWin);  // auto-repeat: already masked
+    EXPECT_FALSE(Up(kButton, 1100).maskWin);
+    EXPECT_FALSE(Down('A', 1200, MOD_WIN).maskWin);  // not ours: Win+A is the user's
+}
+
+TEST(DesktopKeyTest, TheDesktopKeysAreF13ToF24AndTheBrowserMediaAndLaunchKeys) {
+    EXPECT_FALSE(IsDesktopKey(VK_F12));
+    EXPECT_TRUE(IsDesktopKey(VK_F13));
+    EXPECT_TRUE(IsDesktopKey(VK_F24));
+    EXPECT_FALSE(IsDesktopKey(0x88));
+    EXPECT_FALSE(IsDesktopKey(0xA5));
+    EXPECT_TRUE(IsDesktopKey(VK_BROWSER_BACK));
+    EXPECT_TRUE(IsDesktopKey(VK_LAUNCH_APP2));
+    EXPECT_FALSE(IsDesktopKey(0xB8));
+    EXPECT_FALSE(IsDesktopKey(0xC1));
+}
+
+}  // namespace
