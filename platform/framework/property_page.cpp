@@ -1,5 +1,6 @@
 #include "platform/framework/property_page.h"
 
+#include "platform/framework/property_sheet.h"
 #include "platform/framework/win_app.h"
 
 namespace {
@@ -32,6 +33,14 @@ CPropertyPage* PageOf(HWND window) {
         return nullptr;
     }
     return static_cast<CPropertyPage*>(bound);
+}
+
+CPropertySheet* SheetOf(HWND page) {
+    CWnd* bound = CWnd::FromHandlePermanent(::GetParent(page));
+    if (!bound || !bound->IsKindOf(RUNTIME_CLASS(CPropertySheet))) {
+        return nullptr;
+    }
+    return static_cast<CPropertySheet*>(bound);
 }
 
 }  // namespace
@@ -86,10 +95,15 @@ bool CPropertyPage::OnSheetNotify(NMHDR* header, LRESULT* result) {
         case PSN_KILLACTIVE:
             *result = OnKillActive() ? FALSE : TRUE;
             return true;
-        case PSN_APPLY:
+        case PSN_APPLY: {
             // A refusing page is brought to the front so the user sees what to correct.
-            *result = OnApply() ? PSNRET_NOERROR : PSNRET_INVALID;
+            const bool accepted = OnApply() != FALSE;
+            *result = accepted ? PSNRET_NOERROR : PSNRET_INVALID;
+            if (CPropertySheet* sheet = SheetOf(m_hWnd)) {
+                sheet->NoteApply(reinterpret_cast<PSHNOTIFY*>(header)->lParam != FALSE, accepted);
+            }
             return true;
+        }
         case PSN_RESET:
             OnReset();
             *result = 0;

@@ -1,6 +1,7 @@
 #include "platform/framework/property_sheet.h"
 
 #include "platform/framework/win_app.h"
+#include "platform/os_calls.h"
 
 namespace {
 
@@ -107,15 +108,26 @@ INT_PTR CPropertySheet::DoModal() {
         return -1;
     }
     PrepareHeader(false);
+    m_closingWithOk = false;
     sheetBeingCreated = this;
-    INT_PTR shown = PropertySheetW(&m_psh);
+    INT_PTR shown = platform::Os().PropertySheetW(&m_psh);
     sheetBeingCreated = nullptr;
     Detach();  // the window is gone by now
     if (shown < 0) {
         return -1;
     }
-    // The common controls answer 0 for Cancel and a positive value for OK.
-    return shown > 0 ? IDOK : IDCANCEL;
+    // Not `shown`: desktop Windows answers 0 after OK unless a page reported a change,
+    // which ours never do, while Wine answers IDOK. The pages heard how it closed.
+    return m_closingWithOk ? IDOK : IDCANCEL;
+}
+
+void CPropertySheet::NoteApply(bool closing, bool accepted) {
+    // The Apply button's notification says nothing about closing. OK notifies the opened
+    // pages in turn and stops at the first that refuses, keeping the sheet open: the
+    // last answer is the one that counts.
+    if (closing) {
+        m_closingWithOk = accepted;
+    }
 }
 
 BOOL CPropertySheet::Create(CWnd* parent) {
@@ -127,7 +139,7 @@ BOOL CPropertySheet::Create(CWnd* parent) {
     }
     PrepareHeader(true);
     sheetBeingCreated = this;
-    INT_PTR window = PropertySheetW(&m_psh);
+    INT_PTR window = platform::Os().PropertySheetW(&m_psh);
     sheetBeingCreated = nullptr;
     if (window <= 0) {
         return FALSE;

@@ -26,6 +26,7 @@ class CPropertySheet : public CWnd {
     BOOL SetActivePage(int index);
 
     // IDOK when closed with OK, IDCANCEL otherwise, -1 when the sheet could not be shown.
+    // Told from the pages' notifications, not from what the common controls return.
     virtual INT_PTR DoModal();
     // A modeless sheet; its window is m_hWnd until DestroyWindow.
     BOOL Create(CWnd* parent = nullptr);
@@ -36,6 +37,10 @@ class CPropertySheet : public CWnd {
     DECLARE_MESSAGE_MAP()
 
   private:
+    friend class CPropertyPage;
+    // A page answered the apply notification; `closing` is its lParam, set when OK sent it.
+    void NoteApply(bool closing, bool accepted);
+
     void PrepareHeader(bool modeless);
     static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
     static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -45,4 +50,6 @@ class CPropertySheet : public CWnd {
     std::vector<CPropertyPage*> m_pages;
     std::vector<PROPSHEETPAGEW> m_pageHeaders;
     WNDPROC m_originalProc = nullptr;
+    // OK reached every opened page and none refused it, so the sheet is closing with OK.
+    bool m_closingWithOk = false;
 };

@@ -13,6 +13,7 @@
 #include "support/device_profile.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
+#include "support/windows_sheet_result.h"
 
 namespace {
 
@@ -116,6 +117,18 @@ TEST_F(ConfigAppTest, OkTellsTheAgentOnceAfterBothPagesWrote) {
     EXPECT_EQ(reloads[0].doubleTime, kestrel::kDefaultDoubleTime);
     EXPECT_EQ(reloads[0].buttonName, testing_support::kDeviceButtons[0].name);
     EXPECT_EQ(AgentLookups(), 1u);
+}
+
+// On Windows PropertySheet answers 0 after OK, since no page reports a change; the agent
+// must be told all the same.
+TEST_F(ConfigAppTest, OkAsOnWindowsStillTellsTheAgent) {
+    testing_support::WindowsSheetResultOs windows;
+    windows.windowToFind = agent;
+    steps = {Press(PSBTN_OK)};
+    EXPECT_FALSE(Run());
+    EXPECT_EQ(windows.modalSheets, 1);
+    ASSERT_EQ(reloads.size(), 1u);
+    EXPECT_EQ(reloads[0].buttonName, testing_support::kDeviceButtons[0].name);
 }
 
 TEST_F(ConfigAppTest, OkWithoutAnAgentWindowSendsNothing) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "framework/test_pages.h"
 #include "support/recording_os.h"
+#include "support/windows_sheet_result.h"
 
 namespace framework_test {
 namespace {
@@ -157,6 +159,57 @@ TEST_F(PageLifecycleTest, ModalCancelReturnsIdcancelAndStillDestroysThePages) {
     EXPECT_EQ(sheet.DoModal(), IDCANCEL);
     EXPECT_EQ(CountOf(Events(), "First.OnDestroy"), 1);
     EXPECT_EQ(CountOf(Events(), "Second.OnDestroy"), 1);
+}
+
+// The user's steps inside a modal sheet's loop, one per tick of a thread timer.
+std::vector<std::function<void()>>* modalSteps = nullptr;
+size_t nextModalStep = 0;
+
+void CALLBACK PlayModalStep(HWND, UINT, UINT_PTR, DWORD) {
+    if (modalSteps && nextModalStep < modalSteps->size()) {
+        (*modalSteps)[nextModalStep++]();
+    }
+}
+
+// PropertySheet answers as on desktop Windows: 0 after OK as after Cancel.
+class ModalResultTest : public SheetFixture {
+  protected:
+    INT_PTR RunModal(std::vector<std::function<void()>> steps) {
+        modalSteps = &steps;
+        nextModalStep = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, PlayModalStep);
+        const INT_PTR result = sheet.DoModal();
+        KillTimer(nullptr, timer);
+        modalSteps = nullptr;
+        EXPECT_EQ(nextModalStep, steps.size()) << "the sheet closed before the user was done";
+        return result;
+    }
+    std::function<void()> Press(int button) {
+        return [this, button] { sheet.PostMessage(PSM_PRESSBUTTON, static_cast<WPARAM>(button)); };
+    }
+
+    testing_support::WindowsSheetResultOs windows;
+};
+
+TEST_F(ModalResultTest, OkAndCancelAreToldApartByThePagesNotByWhatPropertySheetAnswers) {
+    EXPECT_EQ(RunModal({[this] { sheet.SetActivePage(1); }, Press(PSBTN_OK)}), IDOK);
+    EXPECT_EQ(RunModal({Press(PSBTN_CANCEL)}), IDCANCEL);
+    EXPECT_EQ(windows.modalSheets, 2);
+}
+
+TEST_F(ModalResultTest, AnOkThatAPageRefusedFollowedByCancelIsACancel) {
+    const INT_PTR result = RunModal({
+        [this] { sheet.SetActivePage(1); },
+        [this] { sheet.SetActivePage(0); },
+        // The second page turns bad behind the user's back: OK reaches the first page,
+        // which accepts, then the second, which refuses and keeps the sheet open.
+        [this] { second.SetDlgItemText(IDC_TEST_LABEL, L"12345"); },
+        Press(PSBTN_OK),
+        [this] { EXPECT_EQ(sheet.GetActiveIndex(), 1) << "the sheet did not stay open"; },
+        Press(PSBTN_CANCEL),
+    });
+    EXPECT_EQ(result, IDCANCEL);
+    EXPECT_EQ(windows.CallsStartingWith("MessageBox(").size(), 1u);
 }
 
 using ValidationTest = SheetFixture;
