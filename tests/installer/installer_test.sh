@@ -4,6 +4,11 @@
 # shortcut, the agent starts at logon, and the uninstaller takes all of it away again.
 set -uo pipefail
 installer=$1
+# It installs into and uninstalls from the current prefix: only a scratch one will do.
+if [ -z "${KESTREL_SCRATCH_PREFIX:-}" ] || [ "${WINEPREFIX:-}" != "$KESTREL_SCRATCH_PREFIX" ]; then
+    echo "installer_test.sh refuses to run: WINEPREFIX is not a scratch prefix; run it with ctest" >&2
+    exit 2
+fi
 export PATH="/usr/lib/wine:$PATH"
 failures=0
 passes=0
