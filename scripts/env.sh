@@ -8,6 +8,34 @@ export PATH="/usr/lib/wine:$PATH"
 
 log() { printf '[kestrel] %s\n' "$*" >&2; }
 
+# fail MESSAGE: stops the script, saying what failed.
+fail() {
+    log "error: $*"
+    exit 1
+}
+
+# quietly WHAT COMMAND...: runs a step whose output only matters when it fails; then the
+# step is named and the end of its output shown, so a hidden step never ends a script
+# silently.
+quietly() {
+    local what=$1 out status=0
+    shift
+    out=$(mktemp)
+    "$@" >"$out" 2>&1 || status=$?
+    if [ $status -ne 0 ]; then
+        log "error: $what failed (exit $status); the end of its output:"
+        tail -n 20 "$out" | sed 's/^/    /' >&2
+    fi
+    rm -f "$out"
+    return $status
+}
+
+# A script that stops on errors (set -e) says which command stopped it.
+if [[ $- == *e* ]]; then
+    set -E
+    trap 'log "stopped: \"$BASH_COMMAND\" failed (exit $?)"' ERR
+fi
+
 # apt-get update once, then install only what is missing.
 ensure_packages() {
     local missing=() pkg
@@ -19,18 +47,27 @@ ensure_packages() {
     log "installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+    quietly "apt-get update" $sudo apt-get update -qq || return 1
+    quietly "installing ${missing[*]}" \
+        $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
 }
 
 # build DIR [cmake args...]
 build_all() {
     local dir=$1
     shift
-    cmake -S "$KESTREL_ROOT" -B "$dir" -G Ninja \
+    configure_build "$dir" "$@" || return 1
+    cmake --build "$dir" || { log "error: building in $dir failed"; return 1; }
+}
+
+# configure_build DIR [cmake args...]
+configure_build() {
+    local dir=$1
+    shift
+    quietly "configuring the build in $dir (cmake)" \
+        cmake -S "$KESTREL_ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$KESTREL_ROOT/cmake/mingw-w64-posix.cmake" \
-        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null || return 1
-    cmake --build "$dir"
+        -DCMAKE_BUILD_TYPE=Release "$@"
 }
 
 # A display of our own: Xvfb on the first free number.
@@ -45,9 +82,10 @@ start_xvfb() {
     local i
     for i in $(seq 1 100); do
         [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        kill -0 "$KESTREL_XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
-    log "Xvfb did not start"
+    log "error: Xvfb did not start on display :$n"
     return 1
 }
 
@@ -75,7 +113,7 @@ start_wine() {
     wineserver -p
     if [ $fresh -eq 1 ]; then
         log "making Wine prefix $WINEPREFIX"
-        wine64 wineboot -i >/dev/null 2>&1
+        quietly "making the Wine prefix $WINEPREFIX (wineboot)" wine64 wineboot -i || return 1
     fi
     configure_fonts
     unmanaged_windows_for hostile_tests.exe
@@ -87,25 +125,38 @@ start_wine() {
 unmanaged_windows_for() {
     local exe
     for exe in "$@"; do
-        wine64 reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f \
-            >/dev/null 2>&1
+        quietly "making the windows of $exe unmanaged (wine64 reg add)" \
+            wine64 reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f ||
+            return 1
     done
 }
 
 # start_fresh_wine NAME: a new prefix on a private display for one run, both gone when the
-# calling script exits. Xvfb runs no window manager: Wine then waits about 2 s at every
-# closing window unless it draws the frames itself.
+# calling script exits, also on Ctrl+C. Xvfb runs no window manager: Wine then waits about
+# 2 s at every closing window unless it draws the frames itself. The prefix is marked as a
+# scratch one, the only kind the test programs agree to run in.
 start_fresh_wine() {
     KESTREL_FRESH_PREFIX=$(mktemp -d "/tmp/kestrel-$1-prefix.XXXXXX")
     trap 'stop_wine; rm -rf "$KESTREL_FRESH_PREFIX"' EXIT
-    start_xvfb
-    start_wine "$KESTREL_FRESH_PREFIX"
-    wine_draws_frames
+    trap 'exit 130' INT
+    trap 'exit 143' TERM HUP
+    start_xvfb || return 1
+    start_wine "$KESTREL_FRESH_PREFIX" || return 1
+    wine_draws_frames || return 1
+    export KESTREL_SCRATCH_PREFIX=$WINEPREFIX
 }
 
+# Ends every Wine process of the prefix, its wineserver, and our Xvfb.
 stop_wine() {
-    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
-    [ -n "${KESTREL_XVFB_PID:-}" ] && kill "$KESTREL_XVFB_PID" >/dev/null 2>&1
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k >/dev/null 2>&1 || true
+        timeout 30 wineserver -w >/dev/null 2>&1 || log "the wineserver of $WINEPREFIX did not end"
+    fi
+    if [ -n "${KESTREL_XVFB_PID:-}" ]; then
+        kill "$KESTREL_XVFB_PID" >/dev/null 2>&1 || true
+        wait "$KESTREL_XVFB_PID" 2>/dev/null || true
+        KESTREL_XVFB_PID=""
+    fi
     return 0
 }
 
@@ -117,21 +168,20 @@ seed_device_profile() {
     local profile
     profile=$(wine64 winepath -w "$KESTREL_ROOT/profiles/device-buttons.reg" 2>/dev/null | tr -d '\r')
     log "seeding the device's button list"
-    wine64 reg import "$profile" >/dev/null 2>&1
+    quietly "seeding the device's button list (wine64 reg import)" wine64 reg import "$profile"
 }
 
 # build_targets DIR TARGET...: configures as build_all does, then builds only those targets.
 build_targets() {
     local dir=$1
     shift
-    cmake -S "$KESTREL_ROOT" -B "$dir" -G Ninja \
-        -DCMAKE_TOOLCHAIN_FILE="$KESTREL_ROOT/cmake/mingw-w64-posix.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
-    cmake --build "$dir" --target "$@"
+    configure_build "$dir" || return 1
+    cmake --build "$dir" --target "$@" || { log "error: building $* in $dir failed"; return 1; }
 }
 
 # Lets Wine draw its windows' frames and captions itself: Xvfb runs no window manager, so
 # without this a screenshot shows windows without their title bars.
 wine_draws_frames() {
-    wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    quietly "letting Wine draw window frames (wine64 reg add)" \
+        wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
 }
