@@ -13,6 +13,7 @@
 #include "common/settings_schema.h"
 #include "common/system_commands.h"
 #include "common/trace.h"
+#include "platform/hotkeys.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
@@ -114,8 +115,9 @@ void TypeKeySequence(const std::wstring& command) {
     }
 }
 
-// Replays the button as the platform reports it (Win plus the button's code) while the
-// agent's base hot key is out of the way, so the system function of the button runs.
+// Replays the button as the platform reports it (Win plus the button's code, or a desktop
+// key alone) while the agent's base hot key is out of the way, so the system function of
+// the button runs.
 // The Shift and Ctrl variants stay registered.
 void ReplayStandardButton(uint32_t vk) {
     const BYTE v = LowByte(vk);
@@ -135,12 +137,19 @@ void ReplayStandardButton(uint32_t vk) {
     if (ctrlAside) {
         platform::Os().UnregisterHotKey(agentWindow, id + kControlIdOffset);
     }
-    SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    SendKey(VK_LWIN, 0, kExtraInfoPassThrough);
-    SendKey(v, 0, kExtraInfoPassThrough);
-    SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+    if (platform::IsDesktopKey(vk)) {
+        // A desktop keyboard sends such a key on its own: it is passed on alone, and a Win
+        // the user may still hold is left as it is.
+        SendKey(v, 0, kExtraInfoPassThrough);
+        SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+    } else {
+        SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        SendKey(VK_LWIN, 0, kExtraInfoPassThrough);
+        SendKey(v, 0, kExtraInfoPassThrough);
+        SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+    }
     // After a reload in between, the id may name another button, or none, and the new
     // table already holds its hot keys: taking the id back for this key would leave a hot
     // key behind that no binding owns.

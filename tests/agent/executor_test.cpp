@@ -185,6 +185,13 @@ TEST_F(ExecutorTest, StandardButtonUnderALatchAlsoMovesThatLatchsVariantAside) {
                     {"RegisterHotKey(1, 0x1008, 0x1C5)", "RegisterHotKey(33, 0x100A, 0x1C5)"})));
 }
 
+TEST_F(ExecutorTest, StandardFunctionOfADesktopKeyPassesTheKeyOnAlone) {
+    buttonTable.back().vk = VK_F13;
+    EXPECT_THAT(Run(kActionStandardButton, L""),
+                ElementsAre("UnregisterHotKey(1)", "keybd_event(124, 0, 0, 0)",
+                            "keybd_event(124, 0, 2, 0)", "RegisterHotKey(1, 0x1008, 0x7C)"));
+}
+
 // Wine lets a message that another program sends in while a key is being synthesized.
 // One sent in at the replayed press of the Windows key changes the table or the current
 // button under the replay's feet.
