@@ -200,7 +200,7 @@ void KestrelConfigProp1::ShowSlots(int button) {
     const ButtonInfo& info = buttonCatalogue[static_cast<size_t>(button)];
     for (int n = 0; n < kestrel::kSlotCount; ++n) {
         m_listMode.SetCheck(n, info.slots[n].enabled ? TRUE : FALSE);
-        m_listMode.SetItemText(n, 1, info.slots[n].assignment.c_str());
+        m_listMode.SetItemText(n, 1, info.slots[n].ShownText().c_str());
     }
 }
 
@@ -224,7 +224,8 @@ void KestrelConfigProp1::RefreshSummary(int button) {
         if (n > 0) {
             summary += L"/";
         }
-        summary += info.slots[n].assignment.empty() ? L"_" : info.slots[n].assignment;
+        const std::wstring& shown = info.slots[n].ShownText();
+        summary += shown.empty() ? L"_" : shown;
     }
     m_listButton.SetItemText(button, 1, summary.c_str());
 }
@@ -233,8 +234,15 @@ void KestrelConfigProp1::SelectProgram(int button, int pressKind) {
     if (!IsButton(button) || !IsPressKind(pressKind)) {
         return;
     }
-    const std::wstring& assignment =
-        buttonCatalogue[static_cast<size_t>(button)].slots[pressKind].assignment;
+    const kestrel::SlotAssignment& slot =
+        buttonCatalogue[static_cast<size_t>(button)].slots[pressKind];
+    // No item stands for a kept pair: the box shows none, and any item the user then
+    // picks, the empty one included, is a change.
+    if (slot.keepsStored) {
+        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+        return;
+    }
+    const std::wstring& assignment = slot.assignment;
     if (assignment.empty()) {
         SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, 0, 0);
         return;
@@ -261,10 +269,18 @@ void KestrelConfigProp1::LoadAssignments() {
             const bool haveMode = SettingsKey::ReadDword(
                 SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(), mode);
             if (haveCommand && haveMode) {
+                bool matched = false;
                 for (const CommandEntry& entry : commandCatalogue) {
                     if (static_cast<DWORD>(entry.type) == mode && entry.command == command) {
                         button.slots[n].assignment = entry.displayName;
+                        matched = true;
                     }
+                }
+                // The agent runs what the catalogue cannot offer; merely opening and
+                // closing the page must not destroy it.
+                if (!matched) {
+                    button.slots[n].keepsStored = true;
+                    button.slots[n].keptText = kestrel::KeptPairText(mode, command);
                 }
             }
             DWORD enabled = 0;
@@ -289,9 +305,12 @@ void KestrelConfigProp1::SaveAssignments() {
         SettingsKey::WriteString(kestrel::kValueName, button.displayName.c_str());
         for (int n = 0; n < kestrel::kSlotCount; ++n) {
             // Among entries sharing the display name, the last in catalogue order decides.
+            // A kept pair is not written at all, so it stays byte for byte as stored,
+            // whatever size or type another program gave it.
             const CommandEntry* chosen = nullptr;
             for (const CommandEntry& entry : commandCatalogue) {
-                if (entry.displayName == button.slots[n].assignment) {
+                if (!button.slots[n].keepsStored &&
+                    entry.displayName == button.slots[n].assignment) {
                     chosen = &entry;
                 }
             }
@@ -370,7 +389,10 @@ void KestrelConfigProp1::OnProgramChanged() {
     if (!IsButton(button) || !IsPressKind(mode)) {
         return;
     }
-    buttonCatalogue[static_cast<size_t>(button)].slots[mode].assignment = m_strProgram.Std();
+    kestrel::SlotAssignment& slot = buttonCatalogue[static_cast<size_t>(button)].slots[mode];
+    slot.assignment = m_strProgram.Std();
+    slot.keepsStored = false;
+    slot.keptText.clear();
     m_listMode.SetItemText(mode, 1, m_strProgram);
     RefreshSummary(button);
 }

@@ -223,4 +223,20 @@ void AddFixedCommands() {
     }
 }
 
+std::wstring KeptPairText(uint32_t type, const std::wstring& command) {
+    if (type == kActionProgram) {
+        const size_t cut = command.find_last_of(L"\\/");
+        const std::wstring fileName = cut == std::wstring::npos ? command : command.substr(cut + 1);
+        return fileName.empty() ? command : fileName;
+    }
+    // The agent toggles a latch by the first character alone, capital only.
+    if (type == kActionLatch && !command.empty() && command[0] == L'S') {
+        return L"Shiftラッチ";
+    }
+    if (type == kActionLatch && !command.empty() && command[0] == L'C') {
+        return L"Ctrlラッチ";
+    }
+    return command;
+}
+
 }  // namespace kestrel

@@ -22,9 +22,18 @@ struct CommandEntry {
 
 // One slot of a button while the customizer runs: switched on, and the display name of
 // the assigned command (empty when unassigned).
+//
+// A stored pair that no catalogue entry matched (a program outside the Start menu, a
+// latch, a command of a later version) is kept as stored until the user assigns the slot:
+// the page shows `keptText` for it and never looks that text up in the catalogue.
 struct SlotAssignment {
     bool enabled = false;
     std::wstring assignment;
+    bool keepsStored = false;
+    std::wstring keptText;
+
+    // What the press-kind row and the summary show.
+    const std::wstring& ShownText() const { return keepsStored ? keptText : assignment; }
 };
 
 // One hardware button.
@@ -64,5 +73,9 @@ bool AddProgramEntries(const std::wstring& folder);
 bool HasExtension(const wchar_t* fileName, const wchar_t* extension);
 // Appends the sixteen fixed entries.
 void AddFixedCommands();
+
+// The text that stands for a stored pair no entry matches: a program's or shortcut's file
+// name, the name of a Shift or Ctrl latch, or else the command as stored.
+std::wstring KeptPairText(uint32_t type, const std::wstring& command);
 
 }  // namespace kestrel

@@ -71,6 +71,22 @@ class SystemFixture : public ::testing::Test {
         ASSERT_TRUE(program.WaitForExit()) << "the customizer did not end";
     }
 
+    // Picks `text` in the Button page's program box, as a tap on the item would.
+    static bool PickProgram(HWND buttonPage, const std::wstring& text) {
+        HWND box = GetDlgItem(buttonPage, IDC_COMBO_PROGRAM);
+        DWORD_PTR index = static_cast<DWORD_PTR>(CB_ERR);
+        SendMessageTimeoutW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                            reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, 5000, &index);
+        if (static_cast<LRESULT>(index) < 0) {
+            return false;
+        }
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(box, CB_SETCURSEL, index, 0, SMTO_NORMAL, 5000, &ignored);
+        SendMessageTimeoutW(buttonPage, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PROGRAM, CBN_SELCHANGE),
+                            reinterpret_cast<LPARAM>(box), SMTO_NORMAL, 5000, &ignored);
+        return true;
+    }
+
     static std::wstring Label(HWND page, int id) { return TextOf(GetDlgItem(page, id)); }
     static LRESULT SliderPosition(HWND page, int id) {
         DWORD_PTR position = 0;

@@ -89,8 +89,17 @@ class CustomizerUnderFireTest : public ::testing::Test {
         }
     }
 
+    bool Matches(DWORD mode, const std::wstring& command) const {
+        for (const CommandEntry& entry : commandCatalogue) {
+            if (static_cast<DWORD>(entry.type) == mode && entry.command == command) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     // What a slot's stored pair must become: the pair of the entry its display name
-    // stands for, or the no-assignment pair when the stored pair matches no entry.
+    // stands for, or the no-assignment pair when a value of the pair is missing.
     const CommandEntry* WrittenEntry(std::optional<DWORD> mode,
                                      const std::optional<std::wstring>& command) const {
         std::wstring shown;
@@ -160,9 +169,16 @@ std::string CustomizerUnderFireTest::CheckCase(const KeyImage& before, const Key
             const std::wstring mode = SlotName(kValueSlotModeFormat, n);
             const std::wstring cmd = SlotName(kValueSlotCmdFormat, n);
             const std::wstring on = SlotName(kValueSlotEnabledFormat, n);
-            const CommandEntry* written =
-                WrittenEntry(AsNumber(Find(before, path, mode)), AsString(Find(before, path, cmd)));
-            if (!written) {
+            const std::optional<DWORD> storedMode = AsNumber(Find(before, path, mode));
+            const std::optional<std::wstring> storedCmd = AsString(Find(before, path, cmd));
+            const CommandEntry* written = WrittenEntry(storedMode, storedCmd);
+            if (storedMode && storedCmd && !Matches(*storedMode, *storedCmd)) {
+                // A pair no entry matches is kept exactly as it was stored.
+                if (Find(after, path, mode) != Find(before, path, mode) ||
+                    Find(after, path, cmd) != Find(before, path, cmd)) {
+                    problems << Narrow(path) << " slot " << n << ": a kept pair changed\n";
+                }
+            } else if (!written) {
                 problems << Narrow(path) << " slot " << n << ": no entry to write\n";
             } else {
                 expectDword(path, mode, static_cast<DWORD>(written->type));
