@@ -33,7 +33,7 @@ if [ ! -f "$prefix/.kestrel-scratch-ready" ]; then
     rm -rf "$prefix"
     mkdir -p "$prefix"
     log "making the build's scratch Wine prefix $prefix"
-    quietly "making the Wine prefix $prefix (wineboot)" wine64 wineboot -i
+    quietly "making the Wine prefix $prefix (wineboot)" timeout 300 wine64 wineboot -i
     configure_fonts
     unmanaged_windows_for hostile_tests.exe
     wine_draws_frames

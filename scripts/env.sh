@@ -30,10 +30,17 @@ quietly() {
     return $status
 }
 
-# A script that stops on errors (set -e) says which command stopped it.
+# A script that stops on errors (set -e) says which command or step stopped it.
+# A step of ours that returns a failure has already said what failed.
+stopped_by() {  # stopped_by STATUS COMMAND
+    case $2 in
+    return*) log "stopped: the step named above failed (exit $1)" ;;
+    *) log "stopped: \"$2\" failed (exit $1)" ;;
+    esac
+}
 if [[ $- == *e* ]]; then
     set -E
-    trap 'log "stopped: \"$BASH_COMMAND\" failed (exit $?)"' ERR
+    trap 'stopped_by $? "$BASH_COMMAND"' ERR
 fi
 
 # apt-get update once, then install only what is missing.
@@ -113,7 +120,8 @@ start_wine() {
     wineserver -p
     if [ $fresh -eq 1 ]; then
         log "making Wine prefix $WINEPREFIX"
-        quietly "making the Wine prefix $WINEPREFIX (wineboot)" wine64 wineboot -i || return 1
+        quietly "making the Wine prefix $WINEPREFIX (wineboot)" \
+            timeout 300 wine64 wineboot -i || return 1
     fi
     configure_fonts
     unmanaged_windows_for hostile_tests.exe
@@ -126,7 +134,7 @@ unmanaged_windows_for() {
     local exe
     for exe in "$@"; do
         quietly "making the windows of $exe unmanaged (wine64 reg add)" \
-            wine64 reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f ||
+            timeout 120 wine64 reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\X11 Driver" /v Managed /d N /f ||
             return 1
     done
 }
@@ -168,7 +176,8 @@ seed_device_profile() {
     local profile
     profile=$(wine64 winepath -w "$KESTREL_ROOT/profiles/device-buttons.reg" 2>/dev/null | tr -d '\r')
     log "seeding the device's button list"
-    quietly "seeding the device's button list (wine64 reg import)" wine64 reg import "$profile"
+    quietly "seeding the device's button list (wine64 reg import)" \
+        timeout 120 wine64 reg import "$profile"
 }
 
 # build_targets DIR TARGET...: configures as build_all does, then builds only those targets.
@@ -183,5 +192,5 @@ build_targets() {
 # without this a screenshot shows windows without their title bars.
 wine_draws_frames() {
     quietly "letting Wine draw window frames (wine64 reg add)" \
-        wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+        timeout 120 wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
 }
