@@ -65,15 +65,16 @@ void Inject(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
 }
 
 // The system's state of the modifiers; inside the hook it reflects every earlier event.
+// Shift, Ctrl and Alt are asked by their generic codes, which stand for either side
+// whichever code the event that pressed them named.
 UINT HeldModifiers() {
     struct ModifierKey {
         int vk;
         UINT modifier;
     };
     static constexpr ModifierKey kKeys[] = {
-        {VK_LWIN, MOD_WIN},     {VK_RWIN, MOD_WIN},         {VK_LSHIFT, MOD_SHIFT},
-        {VK_RSHIFT, MOD_SHIFT}, {VK_LCONTROL, MOD_CONTROL}, {VK_RCONTROL, MOD_CONTROL},
-        {VK_LMENU, MOD_ALT},    {VK_RMENU, MOD_ALT},
+        {VK_LWIN, MOD_WIN},        {VK_RWIN, MOD_WIN}, {VK_SHIFT, MOD_SHIFT},
+        {VK_CONTROL, MOD_CONTROL}, {VK_MENU, MOD_ALT},
     };
     UINT held = 0;
     for (const ModifierKey& key : kKeys) {
