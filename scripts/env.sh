@@ -96,16 +96,15 @@ start_xvfb() {
     return 1
 }
 
-# Japanese dialog fonts: Wine has no glyphs under the names the templates use.
+# Japanese dialog fonts: Wine has no glyphs under the names the templates use. The faces
+# they stand for are proportional, and so is the stand-in; under the monospaced IPAGothic
+# Wine draws "_" below a list-view row, and an unassigned slot's summary reads "/ /".
 configure_fonts() {
     local face
-    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2"; do
-        wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f \
+    for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic"; do
+        wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f \
             >/dev/null 2>&1
     done
-    # "MS UI Gothic" is proportional: its monospaced stand-in would wrap texts sized for it.
-    wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "MS UI Gothic" /d IPAPGothic /f \
-        >/dev/null 2>&1
 }
 
 # start_wine PREFIX: makes the prefix inside the display session (a prefix made without
