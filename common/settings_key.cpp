@@ -27,7 +27,9 @@ bool OpenKeyUnder(HKEY root, const wchar_t* path) {
     return true;
 }
 
-bool OpenKey(const wchar_t* path) { return OpenKeyUnder(HKEY_CURRENT_USER, path); }
+bool OpenKey(const wchar_t* path) {
+    return OpenKeyUnder(HKEY_CURRENT_USER, path);
+}
 
 bool OpenKeyToRead(HKEY root, const wchar_t* path) {
     CloseKey();
@@ -48,7 +50,9 @@ void CloseKey() {
     }
 }
 
-bool IsOpen() { return keyOpen; }
+bool IsOpen() {
+    return keyOpen;
+}
 
 bool WriteString(const wchar_t* name, const wchar_t* text) {
     if (!keyOpen) {
@@ -59,8 +63,7 @@ bool WriteString(const wchar_t* name, const wchar_t* text) {
     if (text) {
         wcsncpy(block, text, kStringChars - 1);
     }
-    RegSetValueExW(keyHandle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(block),
-                   kStringBytes);
+    RegSetValueExW(keyHandle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(block), kStringBytes);
     return true;
 }
 
@@ -73,7 +76,9 @@ bool WriteDword(const wchar_t* name, DWORD value) {
     return true;
 }
 
-bool WriteBool(const wchar_t* name, bool flag) { return WriteDword(name, flag ? 1 : 0); }
+bool WriteBool(const wchar_t* name, bool flag) {
+    return WriteDword(name, flag ? 1 : 0);
+}
 
 bool ReadString(const wchar_t* name, wchar_t (&buffer)[kStringChars]) {
     if (!keyOpen) {
@@ -82,8 +87,8 @@ bool ReadString(const wchar_t* name, wchar_t (&buffer)[kStringChars]) {
     wchar_t local[kStringChars] = {};
     DWORD type = REG_SZ;
     DWORD size = kStringBytes;
-    if (RegQueryValueExW(keyHandle, name, nullptr, &type, reinterpret_cast<BYTE*>(local),
-                         &size) != ERROR_SUCCESS) {
+    if (RegQueryValueExW(keyHandle, name, nullptr, &type, reinterpret_cast<BYTE*>(local), &size) !=
+        ERROR_SUCCESS) {
         return false;
     }
     // Other programs may store data without a terminator, of odd length or of another
