@@ -34,7 +34,9 @@ int HexDigitValue(wchar_t c) {
 
 // Subkey names come from the registry enumeration; a name that does not fit the
 // binding's field is skipped, because a cut name would make the open create a stray key.
-bool FitsKeyName(const wchar_t* name) { return wcslen(name) < kKeyNameChars; }
+bool FitsKeyName(const wchar_t* name) {
+    return wcslen(name) < kKeyNameChars;
+}
 
 void ClearSlots(ButtonBinding& binding) {
     for (int n = 0; n < kSlotCount; ++n) {
@@ -47,8 +49,7 @@ void ClearSlots(ButtonBinding& binding) {
 bool EnumerateButtonSubkeys() {
     HKEY baseKey = nullptr;
     // The handheld ignores the access mask; the desktop needs read rights to enumerate.
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKeyPath, 0, KEY_READ, &baseKey) !=
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKeyPath, 0, KEY_READ, &baseKey) != ERROR_SUCCESS) {
         return false;
     }
     wchar_t name[kEnumNameChars];
@@ -232,7 +233,13 @@ ButtonBinding* FindBindingByKey(UINT vk) {
     return nullptr;
 }
 
+// A reload can be sent in while start-up still waits in the tray call, before the window
+// is stored: hot keys registered then would belong to no window and could never be freed,
+// and the start-up load follows anyway.
 void HandleReload() {
+    if (!agentWindow) {
+        return;
+    }
     LoadButtons(agentWindow);
     ResetLatches();
 }

@@ -124,6 +124,49 @@ TEST_F(AgentWindowTest, StartUpAddsTheIconRegistersTheButtonsAndReleasesTheLatch
     EXPECT_NE(GetClassLongPtrW(agentWindow, GCLP_HICON), 0);
 }
 
+// The customizer's reload can be sent in while the tray call of WM_CREATE waits, before
+// the window is stored. It must not register hot keys on no window, which nothing could
+// free again; the start-up load that follows registers them on the agent window.
+class ReloadDuringTrayCallOs : public testing_support::RecordingOs {
+  public:
+    std::vector<HWND> hotKeyWindows;
+    BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) override {
+        const BOOL result = RecordingOs::Shell_NotifyIconW(message, data);
+        if (message == NIM_ADD) {
+            SendMessageW(data->hWnd, MSG_RELOAD, 0, 0);
+        }
+        return result;
+    }
+    BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk) override {
+        hotKeyWindows.push_back(window);
+        return RecordingOs::RegisterHotKey(window, id, modifiers, vk);
+    }
+};
+
+TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+    testing_support::SetDword(HKEY_CURRENT_USER, kButtonPath, L"Enabled", 1);
+    buttonTable.clear();
+    agentWindow = nullptr;
+    ReloadDuringTrayCallOs os;
+
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+
+    EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)",
+                               "Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+                              kRegisterButton,
+                              kResetLatches}));
+    EXPECT_EQ(os.hotKeyWindows, std::vector<HWND>(3, agentWindow));
+
+    DestroyWindow(agentWindow);
+    agentWindow = nullptr;
+    buttonTable.clear();
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+}
+
 TEST_F(AgentWindowTest, SecondStartOpensTheCustomizerAndMakesNoWindow) {
     os.windowToFind = reinterpret_cast<HWND>(0x1234);  // another agent runs
 
