@@ -22,6 +22,12 @@ namespace {
 
 std::vector<std::string> seenKeys;
 
+// A key-up of an unused key, marked so that the hook knows it: the hook sees events in the
+// order they were made, so once it has seen the marker it has seen everything before it.
+constexpr BYTE kMarkerKey = VK_F24;
+constexpr ULONG_PTR kMarkerInfo = 0x4B53;
+bool markerSeen = false;
+
 // The system names Shift, Ctrl and Alt by their side; the executor sends the generic keys.
 DWORD GenericKey(DWORD vk) {
     switch (vk) {
@@ -42,6 +48,10 @@ DWORD GenericKey(DWORD vk) {
 LRESULT CALLBACK WatchKeys(int code, WPARAM message, LPARAM lParam) {
     if (code == HC_ACTION) {
         const KBDLLHOOKSTRUCT& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        if (event.vkCode == kMarkerKey && event.dwExtraInfo == kMarkerInfo) {
+            markerSeen = true;
+            return CallNextHookEx(nullptr, code, message, lParam);
+        }
         char line[64];
         snprintf(line, sizeof(line), "%lX %s %u", GenericKey(event.vkCode),
                  (event.flags & LLKHF_UP) ? "up" : "down",
@@ -101,7 +111,14 @@ class InjectedKeysTest : public ::testing::Test {
         ExecuteAction(kPressSingle);
         Settle();
     }
-    static void Settle() { agent_wine::Pump(50); }
+    // Waits until the hook has seen every event made so far, and the messages they caused
+    // have been handled.
+    static void Settle() {
+        markerSeen = false;
+        keybd_event(kMarkerKey, 0, KEYEVENTF_KEYUP, kMarkerInfo);
+        ASSERT_TRUE(agent_wine::PumpUntil([] { return markerSeen; }, 10000));
+        testing_support::DispatchPending();
+    }
 
     HWND window = nullptr;
     HHOOK hook = nullptr;
