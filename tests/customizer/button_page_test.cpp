@@ -243,7 +243,10 @@ TEST_F(FirstRunTest, ClosingWritesTheNoAssignmentPairForEverySlotOfEveryButton) 
 
 using LoadingTest = ButtonPageTest;
 
+// A pair that no entry matches is shown by a text of its own, and kept (see EditingTest).
 TEST_F(LoadingTest, KnownPairsShowTheirNamesOthersATextOfTheirOwn) {
+    SeedButtons(
+        {{L"40C1", L"ボタン 1", L""}, {L"40C2", L"ボタン 2", L""}, {L"40C3", L"ボタン 3", L""}});
     MakeFile(programs + L"\\Notes.lnk");
     StoreSlot(L"40C1", 0, kActionKeySequence, L"#CC", 1);
     StoreSlot(L"40C1", 1, kActionKeySequence, L"#XX", 1);  // no fixed entry has it
@@ -251,6 +254,9 @@ TEST_F(LoadingTest, KnownPairsShowTheirNamesOthersATextOfTheirOwn) {
     testing_support::SetDword(HKEY_CURRENT_USER, SettingsPath(L"40C1"), kValueEnabled, 1);
     StoreSlot(L"40C2", 2, kActionProgram, programs + L"\\Notes.lnk", 1);
     StoreSlot(L"40C2", 0, kActionKeySequence, L"#cc", 0);  // commands match with case
+    StoreSlot(L"40C3", 0, kActionProgram, L"C:\\windows\\notepad.exe", 1);
+    StoreSlot(L"40C3", 1, kActionProgram, programs + L"\\Gone\\Old Mail.lnk", 1);
+    StoreSlot(L"40C3", 2, kActionLatch, L"C", 1);
     Open();
 
     EXPECT_EQ(ModeText(0), L"［Ctrl+C］");
@@ -263,6 +269,7 @@ TEST_F(LoadingTest, KnownPairsShowTheirNamesOthersATextOfTheirOwn) {
     EXPECT_FALSE(page.m_listButton.GetCheck(1));
     EXPECT_EQ(Summary(0), L"［Ctrl+C］/#XX/Shiftラッチ");
     EXPECT_EQ(Summary(1), L"#cc/_/Notes");
+    EXPECT_EQ(Summary(2), L"notepad.exe/Old Mail.lnk/Ctrlラッチ");
     EXPECT_EQ(BoxSelection(), L"［Ctrl+C］");
 
     SelectButton(1);
@@ -274,99 +281,9 @@ TEST_F(LoadingTest, KnownPairsShowTheirNamesOthersATextOfTheirOwn) {
     EXPECT_EQ(BoxSelection(), L"");  // unassigned: the no-assignment item
     SelectMode(0);
     EXPECT_EQ(BoxSelection(), L"<none>");  // no item stands for a kept pair
-}
-
-// The agent runs pairs the catalogue cannot offer. They survive the page untouched, byte
-// for byte, until the user assigns their slot.
-class KeptPairsTest : public ButtonPageTest {
-  protected:
-    void SetUp() override {
-        ButtonPageTest::SetUp();
-        StoreSlot(L"40C1", 0, kActionProgram, L"C:\\windows\\notepad.exe", 1);
-        StoreSlot(L"40C1", 1, kActionProgram, programs + L"\\Gone\\Old Mail.lnk", 1);
-        StoreSlot(L"40C1", 2, kActionLatch, L"S", 0);
-        StoreSlot(L"40C2", 0, kActionLatch, L"Ctrl", 1);
-        StoreSlot(L"40C2", 1, 9, L"from a later version", 0);
-        // Stored by another program: no terminator, two bytes.
-        testing_support::SetValue(HKEY_CURRENT_USER, SettingsPath(L"40C1"), L"Cmd_2", REG_SZ, L"S",
-                                  2);
-        before = Snapshot();
-    }
-
-    // The raw Mode and Cmd values of every slot, as the registry holds them.
-    std::vector<testing_support::RawValue> Snapshot() {
-        std::vector<testing_support::RawValue> values;
-        for (const wchar_t* key : {L"40C1", L"40C2"}) {
-            for (int n = 0; n < 3; ++n) {
-                for (const wchar_t* format : {kValueSlotModeFormat, kValueSlotCmdFormat}) {
-                    values.push_back(testing_support::ReadRaw(HKEY_CURRENT_USER, SettingsPath(key),
-                                                              SlotName(format, n).c_str()));
-                }
-            }
-        }
-        return values;
-    }
-    // Whether Mode and Cmd of slot `n` of button row `button` are as they were stored.
-    bool AsStored(int button, int n) {
-        const std::vector<testing_support::RawValue> now = Snapshot();
-        for (size_t at = static_cast<size_t>(button * 6 + n * 2), i = 0; i < 2; ++i, ++at) {
-            if (now[at].found != before[at].found || now[at].type != before[at].type ||
-                now[at].bytes != before[at].bytes) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    std::vector<testing_support::RawValue> before;
-};
-
-TEST_F(KeptPairsTest, ShowRecognisableTextsAndStayAsStoredWhileAnotherSlotChanges) {
-    Open();
+    SelectButton(2);
     EXPECT_EQ(ModeText(0), L"notepad.exe");
     EXPECT_EQ(ModeText(1), L"Old Mail.lnk");
-    EXPECT_EQ(ModeText(2), L"Shiftラッチ");
-    EXPECT_EQ(Summary(0), L"notepad.exe/Old Mail.lnk/Shiftラッチ");
-    EXPECT_EQ(Summary(1), L"Ctrlラッチ/from a later version/_");
-    EXPECT_EQ(BoxSelection(), L"<none>");
-
-    SelectButton(1);
-    SelectMode(2);
-    Pick(L"［Enter］");
-    EXPECT_EQ(Summary(1), L"Ctrlラッチ/from a later version/［Enter］");
-    Close();
-
-    for (int n = 0; n < 3; ++n) {
-        EXPECT_TRUE(AsStored(0, n)) << "40C1 slot " << n;
-    }
-    EXPECT_TRUE(AsStored(1, 0));
-    EXPECT_TRUE(AsStored(1, 1));
-    EXPECT_EQ(StoredMode(L"40C2", 2), 2u);
-    EXPECT_EQ(StoredCmd(L"40C2", 2), L"#*#");
-    EXPECT_EQ(StoredEnabled(L"40C1", 1), 1u);
-    EXPECT_EQ(StoredEnabled(L"40C2", 1), 0u);
-}
-
-TEST_F(KeptPairsTest, AssigningAnEntryOrTheEmptyItemReplacesJustThatSlot) {
-    Open();
-    SelectMode(1);
-    Pick(L"［ESC］");
-    SelectMode(2);
-    EXPECT_EQ(BoxSelection(), L"<none>");
-    PickItem(0);
-
-    EXPECT_EQ(ModeText(1), L"［ESC］");
-    EXPECT_EQ(ModeText(2), L"");
-    EXPECT_EQ(Summary(0), L"notepad.exe/［ESC］/_");
-    Close();
-
-    EXPECT_TRUE(AsStored(0, 0));
-    EXPECT_EQ(StoredMode(L"40C1", 1), 2u);
-    EXPECT_EQ(StoredCmd(L"40C1", 1), L"#&#");
-    EXPECT_EQ(StoredMode(L"40C1", 2), 0u);
-    EXPECT_EQ(StoredCmd(L"40C1", 2), L"\\");
-    EXPECT_TRUE(AsStored(1, 0));
-    EXPECT_TRUE(AsStored(1, 1));
 }
 
 TEST_F(LoadingTest, ACommandWithoutItsModeLeavesTheSlotUnassigned) {
@@ -436,6 +353,27 @@ TEST_F(EditingTest, PickingTheEmptyItemUnassignsASlot) {
     Close();
     EXPECT_EQ(StoredCmd(L"40C1", 0), L"\\");
     EXPECT_EQ(StoredEnabled(L"40C1", 0), 1u);
+}
+
+// The agent runs pairs the catalogue cannot offer: only the user's pick replaces one.
+TEST_F(EditingTest, PickingAnyItemForAKeptSlotReplacesJustThatPair) {
+    StoreSlot(L"40C1", 0, kActionProgram, L"C:\\windows\\notepad.exe", 1);
+    StoreSlot(L"40C1", 1, kActionLatch, L"S", 1);
+    StoreSlot(L"40C1", 2, kActionLatch, L"C", 1);
+    Open();
+    SelectMode(1);
+    Pick(L"［ESC］");
+    SelectMode(2);
+    PickItem(0);  // the empty item is a pick too
+
+    EXPECT_EQ(Summary(0), L"notepad.exe/［ESC］/_");
+    Close();
+    EXPECT_EQ(StoredMode(L"40C1", 0), 0u);
+    EXPECT_EQ(StoredCmd(L"40C1", 0), L"C:\\windows\\notepad.exe");
+    EXPECT_EQ(StoredMode(L"40C1", 1), 2u);
+    EXPECT_EQ(StoredCmd(L"40C1", 1), L"#&#");
+    EXPECT_EQ(StoredMode(L"40C1", 2), 0u);
+    EXPECT_EQ(StoredCmd(L"40C1", 2), L"\\");
 }
 
 TEST_F(EditingTest, SwitchingBetweenButtonsKeepsEachButtonsCheckBoxes) {
