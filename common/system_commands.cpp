@@ -21,9 +21,13 @@ void TapKey(BYTE vk) {
 
 }  // namespace
 
-// Without a Today window the null handle brings nothing forward, silently.
+// A desktop has no Today window; there the desktop comes forward, as Win+D brings it.
 void ShowTodayScreen() {
     HWND today = platform::Os().FindWindowW(kTodayClassName, kTodayTitle);
+    if (!today) {
+        platform::Os().ToggleDesktop();
+        return;
+    }
     platform::Os().SetForegroundWindow(today);
 }
 

@@ -3,7 +3,7 @@
 
 namespace kestrel {
 
-// Brings the Today screen's window to the front.
+// Brings the Today screen's window to the front, or the desktop where there is none.
 void ShowTodayScreen();
 // Presses and releases the Start (Windows) key.
 void PressStartKey();

@@ -1,5 +1,7 @@
 #include "platform/os_calls.h"
 
+#include <shldisp.h>
+
 #include "platform/hotkeys.h"
 
 namespace platform {
@@ -8,30 +10,42 @@ BOOL OsCalls::RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     return RegisterKeyUpHotKey(window, id, modifiers, vk);
 }
 
-BOOL OsCalls::UnregisterHotKey(HWND window, int id) { return UnregisterKeyUpHotKey(window, id); }
+BOOL OsCalls::UnregisterHotKey(HWND window, int id) {
+    return UnregisterKeyUpHotKey(window, id);
+}
 
 UINT_PTR OsCalls::SetTimer(HWND window, UINT_PTR id, UINT elapse) {
     return ::SetTimer(window, id, elapse, nullptr);
 }
 
-BOOL OsCalls::KillTimer(HWND window, UINT_PTR id) { return ::KillTimer(window, id); }
+BOOL OsCalls::KillTimer(HWND window, UINT_PTR id) {
+    return ::KillTimer(window, id);
+}
 
 // Through the hot-key layer, so an injected key has passed its hook when this returns.
 void OsCalls::keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
     SendKeyEvent(vk, scan, flags, extraInfo);
 }
 
-BOOL OsCalls::ShellExecuteExW(SHELLEXECUTEINFOW* info) { return ::ShellExecuteExW(info); }
+BOOL OsCalls::ShellExecuteExW(SHELLEXECUTEINFOW* info) {
+    return ::ShellExecuteExW(info);
+}
 
-BOOL OsCalls::SipGetInfo(SIPINFO* info) { return ::SipGetInfo(info); }
+BOOL OsCalls::SipGetInfo(SIPINFO* info) {
+    return ::SipGetInfo(info);
+}
 
-BOOL OsCalls::SipShowIM(DWORD flags) { return ::SipShowIM(flags); }
+BOOL OsCalls::SipShowIM(DWORD flags) {
+    return ::SipShowIM(flags);
+}
 
 HWND OsCalls::FindWindowW(LPCWSTR className, LPCWSTR title) {
     return ::FindWindowW(className, title);
 }
 
-BOOL OsCalls::SetForegroundWindow(HWND window) { return ::SetForegroundWindow(window); }
+BOOL OsCalls::SetForegroundWindow(HWND window) {
+    return ::SetForegroundWindow(window);
+}
 
 int OsCalls::MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
     return ::MessageBoxW(owner, text, caption, type);
@@ -41,7 +55,9 @@ DWORD OsCalls::GetModuleFileNameW(HMODULE module, LPWSTR path, DWORD size) {
     return ::GetModuleFileNameW(module, path, size);
 }
 
-void OsCalls::OutputDebugStringW(LPCWSTR text) { ::OutputDebugStringW(text); }
+void OsCalls::OutputDebugStringW(LPCWSTR text) {
+    ::OutputDebugStringW(text);
+}
 
 BOOL OsCalls::Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) {
     return ::Shell_NotifyIconW(message, data);
@@ -51,15 +67,63 @@ LONG OsCalls::RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM acces
     return ::RegOpenKeyExW(root, path, options, access, key);
 }
 
-INT_PTR OsCalls::PropertySheetW(PROPSHEETHEADERW* header) { return ::PropertySheetW(header); }
+INT_PTR OsCalls::PropertySheetW(PROPSHEETHEADERW* header) {
+    return ::PropertySheetW(header);
+}
+
+HMONITOR OsCalls::MonitorFromWindow(HWND window, DWORD flags) {
+    return ::MonitorFromWindow(window, flags);
+}
+
+BOOL OsCalls::GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info) {
+    return ::GetMonitorInfoW(monitor, info);
+}
+
+BOOL OsCalls::TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND window,
+                               TPMPARAMS* params) {
+    return ::TrackPopupMenuEx(menu, flags, x, y, window, params);
+}
+
+BOOL OsCalls::PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::PostMessageW(window, message, wParam, lParam);
+}
+
+UINT OsCalls::GetSystemDirectoryW(LPWSTR path, UINT size) {
+    return ::GetSystemDirectoryW(path, size);
+}
+
+DWORD OsCalls::GetFileAttributesW(LPCWSTR path) {
+    return ::GetFileAttributesW(path);
+}
+
+// The shell's scripting object is the documented way to do what Win+D does. The calling
+// thread may already have COM in another mode; then it is used as it is.
+HRESULT OsCalls::ToggleDesktop() {
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellDispatch4* shell = nullptr;
+    HRESULT result = CoCreateInstance(CLSID_Shell, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellDispatch4, reinterpret_cast<void**>(&shell));
+    if (SUCCEEDED(result)) {
+        result = shell->ToggleDesktop();
+        shell->Release();
+    }
+    if (SUCCEEDED(init)) {
+        CoUninitialize();
+    }
+    return result;
+}
 
 namespace {
 OsCalls realCalls;
 OsCalls* currentCalls = &realCalls;
 }  // namespace
 
-OsCalls& Os() { return *currentCalls; }
+OsCalls& Os() {
+    return *currentCalls;
+}
 
-void SetOs(OsCalls* calls) { currentCalls = calls ? calls : &realCalls; }
+void SetOs(OsCalls* calls) {
+    currentCalls = calls ? calls : &realCalls;
+}
 
 }  // namespace platform

@@ -13,7 +13,7 @@
 namespace platform {
 
 class OsCalls {
-public:
+  public:
     virtual ~OsCalls() = default;
 
     virtual BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk);
@@ -32,6 +32,20 @@ public:
     virtual BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data);
     virtual LONG RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, HKEY* key);
     virtual INT_PTR PropertySheetW(PROPSHEETHEADERW* header);
+
+    // The screen a window is on, which places the tray menu and the about box.
+    virtual HMONITOR MonitorFromWindow(HWND window, DWORD flags);
+    virtual BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info);
+    virtual BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND window,
+                                  TPMPARAMS* params);
+    virtual BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // What a desktop has in place of the handheld's input panel and Today screen: the
+    // system's on-screen keyboard, found as a program file, and the shell's own way of
+    // showing the desktop (what Win+D does).
+    virtual UINT GetSystemDirectoryW(LPWSTR path, UINT size);
+    virtual DWORD GetFileAttributesW(LPCWSTR path);
+    virtual HRESULT ToggleDesktop();
 };
 
 // The object that receives the calls now.

@@ -1,7 +1,8 @@
 #pragma once
-// The input panel calls of the handheld shell, which desktop Win32 lacks. Our stand-in
-// (sip.cpp) keeps a real top-level panel window whose visibility is the panel's state, so
-// that other processes can see it.
+// The input panel calls of the handheld shell, which desktop Win32 lacks. Where Windows has
+// an on-screen keyboard they show and hide that; where it has none (Wine), our stand-in
+// keeps a real top-level panel window whose visibility is the panel's state, so that other
+// processes can see it.
 #include <windows.h>
 
 #ifndef SIPF_OFF

@@ -98,7 +98,8 @@ TEST_F(ExecutorTest, ProgramStartsThePathThroughTheShell) {
 }
 
 TEST_F(ExecutorTest, DeviceCommandsReadTheCommandAsADecimalNumber) {
-    const Calls today = {"FindWindow(DesktopExplorerWindow, Desktop)", "SetForegroundWindow(null)"};
+    // No Today window here: the desktop comes forward instead.
+    const Calls today = {"FindWindow(DesktopExplorerWindow, Desktop)", "ToggleDesktop"};
     const Calls startKey = {"keybd_event(91, 0, 0, 1)", "keybd_event(91, 0, 2, 1)"};
     const Calls showPanel = {"SipGetInfo(48)", "SipShowIM(1)"};
 

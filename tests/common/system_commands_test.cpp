@@ -32,7 +32,7 @@ class SystemCommandsTest : public ::testing::Test {
     testing_support::RecordingOs os;
 };
 
-TEST_F(SystemCommandsTest, TodayScreenIsFoundByClassAndTitleAndBroughtForward) {
+TEST_F(SystemCommandsTest, TodayScreenIsBroughtForwardAndWithoutOneTheDesktop) {
     os.windowToFind = reinterpret_cast<HWND>(0x77);
     ShowTodayScreen();
     os.windowToFind = nullptr;
@@ -41,7 +41,7 @@ TEST_F(SystemCommandsTest, TodayScreenIsFoundByClassAndTitleAndBroughtForward) {
     EXPECT_THAT(
         os.calls,
         ElementsAre("FindWindow(DesktopExplorerWindow, Desktop)", "SetForegroundWindow(window)",
-                    "FindWindow(DesktopExplorerWindow, Desktop)", "SetForegroundWindow(null)"));
+                    "FindWindow(DesktopExplorerWindow, Desktop)", "ToggleDesktop"));
 }
 
 TEST_F(SystemCommandsTest, StartAndPowerKeysArePressedAndReleasedAsOwnKeys) {

@@ -172,6 +172,10 @@ class SilentOs : public platform::OsCalls {
         ++calls;
         return TRUE;
     }
+    HRESULT ToggleDesktop() override {
+        ++calls;
+        return S_OK;
+    }
     int MessageBoxW(HWND, LPCWSTR text, LPCWSTR, UINT) override {
         ++calls;
         ++messageBoxes;

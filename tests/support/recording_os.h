@@ -11,7 +11,7 @@
 namespace testing_support {
 
 class RecordingOs : public platform::OsCalls {
-public:
+  public:
     RecordingOs() { platform::SetOs(this); }
     ~RecordingOs() override { platform::SetOs(nullptr); }
 
@@ -94,6 +94,56 @@ public:
     }
     NOTIFYICONDATAW lastNotifyIcon = {};
 
+    // The screen that the monitor calls report for every window; the real one while empty.
+    RECT screen = {};
+    RECT workArea = {};
+    HMONITOR MonitorFromWindow(HWND window, DWORD flags) override {
+        return IsRectEmpty(&screen) ? OsCalls::MonitorFromWindow(window, flags)
+                                    : reinterpret_cast<HMONITOR>(0x5C5C);
+    }
+    BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info) override {
+        if (IsRectEmpty(&screen)) {
+            return OsCalls::GetMonitorInfoW(monitor, info);
+        }
+        info->rcMonitor = screen;
+        info->rcWork = workArea;
+        info->dwFlags = MONITORINFOF_PRIMARY;
+        return TRUE;
+    }
+    BOOL TrackPopupMenuEx(HMENU, UINT flags, int x, int y, HWND, TPMPARAMS*) override {
+        Record("TrackPopupMenuEx(0x%X, %d, %d)", flags, x, y);
+        return FALSE;
+    }
+    BOOL PostMessageW(HWND, UINT message, WPARAM wParam, LPARAM lParam) override {
+        Record("PostMessage(%u, %llu, %lld)", message, static_cast<unsigned long long>(wParam),
+               static_cast<long long>(lParam));
+        return TRUE;
+    }
+
+    // The system folder and the program files in it that GetFileAttributes finds.
+    std::wstring systemDirectory = L"C:\\windows\\system32";
+    std::vector<std::wstring> systemFiles;
+    UINT GetSystemDirectoryW(LPWSTR path, UINT size) override {
+        if (systemDirectory.size() >= size) {
+            return static_cast<UINT>(systemDirectory.size() + 1);
+        }
+        systemDirectory.copy(path, systemDirectory.size());
+        path[systemDirectory.size()] = L'\0';
+        return static_cast<UINT>(systemDirectory.size());
+    }
+    DWORD GetFileAttributesW(LPCWSTR path) override {
+        for (const std::wstring& file : systemFiles) {
+            if (systemDirectory + L"\\" + file == path) {
+                return FILE_ATTRIBUTE_NORMAL;
+            }
+        }
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    HRESULT ToggleDesktop() override {
+        Record("ToggleDesktop");
+        return S_OK;
+    }
+
     SHELLEXECUTEINFOW lastExecute = {};
 
     // The recorded calls whose text begins with `prefix`.
@@ -118,7 +168,7 @@ public:
         return narrow;
     }
 
-private:
+  private:
     template <typename... Args>
     void Record(const char* format, Args... args) {
         char line[512];
