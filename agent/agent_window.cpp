@@ -40,6 +40,18 @@ void OnDestroy(HWND window) {
     PostQuitMessage(0);
 }
 
+// The menu's lower right corner goes to the lower right corner of the work area of the
+// agent's screen, whatever the position of the tap: on the handheld that is (240, 320).
+POINT TrayMenuCorner(HWND window) {
+    MONITORINFO screen = {};
+    screen.cbSize = sizeof(screen);
+    HMONITOR monitor = platform::Os().MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    if (!monitor || !platform::Os().GetMonitorInfoW(monitor, &screen)) {
+        return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    return {screen.rcWork.right, screen.rcWork.bottom};
+}
+
 void ShowTrayMenu(HWND window) {
     HMENU menu = LoadMenuW(agentInstance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     if (!menu) {
@@ -49,8 +61,12 @@ void ShowTrayMenu(HWND window) {
     // A popup of a window in the background would not close when the user taps elsewhere.
     platform::Os().SetForegroundWindow(window);
     if (popup) {
-        TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, kTrayMenuX, kTrayMenuY, window,
-                         nullptr);
+        const POINT corner = TrayMenuCorner(window);
+        platform::Os().TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, corner.x, corner.y,
+                                        window, nullptr);
+        // A desktop shell switches away from the menu's window only after it has seen a
+        // message; without one, the next tray click would not close a menu left open.
+        platform::Os().PostMessageW(window, WM_NULL, 0, 0);
     }
     DestroyMenu(menu);
 }

@@ -16,9 +16,4 @@ bool InitInstance(HINSTANCE instance);
 LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The tray menu's position: the lower right corner of the handheld's 240 x 320 screen,
-// where the menu's own lower right corner goes whatever the position of the tap.
-inline constexpr int kTrayMenuX = 240;
-inline constexpr int kTrayMenuY = 320;
-
 }  // namespace kestrel

@@ -1,30 +1,64 @@
 #include "platform/shell_dialog.h"
 
+#include <algorithm>
+
 #include "platform/os_calls.h"
 
 namespace {
 
-RECT WorkArea() {
-    RECT area = {};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0) || IsRectEmpty(&area)) {
-        SetRect(&area, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+// Screens up to the handheld's VGA size, in either orientation.
+constexpr int kHandheldShortSide = 480;
+constexpr int kHandheldLongSide = 640;
+
+struct Screen {
+    RECT bounds;
+    RECT workArea;
+};
+
+Screen ScreenOf(HWND dialog) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = platform::Os().MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST);
+    if (!monitor || !platform::Os().GetMonitorInfoW(monitor, &info) || IsRectEmpty(&info.rcWork)) {
+        SetRect(&info.rcMonitor, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                GetSystemMetrics(SM_CYSCREEN));
+        info.rcWork = info.rcMonitor;
     }
-    return area;
+    return {info.rcMonitor, info.rcWork};
 }
 
-// The screen above the input panel, as the panel reports it.
-RECT AreaAbovePanel() {
-    SIPINFO info = {};
-    info.cbSize = sizeof(info);
-    if (platform::Os().SipGetInfo(&info) && !IsRectEmpty(&info.rcVisibleDesktop)) {
-        return info.rcVisibleDesktop;
-    }
-    return WorkArea();
+bool IsHandheldSized(const RECT& screen) {
+    const int width = screen.right - screen.left;
+    const int height = screen.bottom - screen.top;
+    return std::min(width, height) <= kHandheldShortSide &&
+           std::max(width, height) <= kHandheldLongSide;
 }
 
 void MoveTo(HWND dialog, const RECT& area) {
     SetWindowPos(dialog, nullptr, area.left, area.top, area.right - area.left,
                  area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CentreIn(HWND dialog, const RECT& area) {
+    RECT box = {};
+    GetWindowRect(dialog, &box);
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    const int x = area.left + (area.right - area.left - width) / 2;
+    const int y = area.top + (area.bottom - area.top - height) / 2;
+    SetWindowPos(dialog, nullptr, std::max<int>(x, area.left), std::max<int>(y, area.top), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// On the handheld the box fills the screen as its shell makes it. On a larger screen a box
+// that fills it with a few words in one corner looks broken: it keeps its template's size.
+void SizeFullScreen(HWND dialog) {
+    const Screen screen = ScreenOf(dialog);
+    if (IsHandheldSized(screen.bounds)) {
+        MoveTo(dialog, screen.workArea);
+    } else {
+        CentreIn(dialog, screen.workArea);
+    }
 }
 
 // The handheld draws its done button in the caption; here it is a default push button
@@ -64,10 +98,8 @@ BOOL SHInitDialog(SHINITDLGINFO* info) {
         return TRUE;
     }
     const DWORD flags = info->dwFlags;
-    if (flags & (SHIDIF_SIZEDLGFULLSCREEN | SHIDIF_FULLSCREENNOMENUBAR)) {
-        MoveTo(info->hDlg, WorkArea());
-    } else if (flags & SHIDIF_SIZEDLG) {
-        MoveTo(info->hDlg, AreaAbovePanel());
+    if (flags & SHIDIF_SIZEDLGFULLSCREEN) {
+        SizeFullScreen(info->hDlg);
     }
     // The button is placed after sizing, so it sits at the final top right corner.
     if (flags & SHIDIF_DONEBUTTON) {

@@ -9,10 +9,8 @@
 #define SHIDIM_FLAGS 0x0001
 
 #define SHIDIF_DONEBUTTON 0x0001
-#define SHIDIF_SIZEDLG 0x0002
 #define SHIDIF_SIZEDLGFULLSCREEN 0x0004
 #define SHIDIF_SIPDOWN 0x0008
-#define SHIDIF_FULLSCREENNOMENUBAR 0x0010
 #endif
 
 struct SHINITDLGINFO {
@@ -22,5 +20,6 @@ struct SHINITDLGINFO {
 };
 
 // Applies the flags of `info` (when its mask holds SHIDIM_FLAGS) to the dialog. False for
-// a missing record or a handle that is no window.
+// a missing record or a handle that is no window. A full-screen dialog fills the work area
+// only on a screen of handheld size; on a larger one it keeps its own size, centred.
 BOOL SHInitDialog(SHINITDLGINFO* info);

@@ -207,6 +207,30 @@ TEST_F(AgentWindowTest, SettingsCommandStartsTheCustomizerFromTheAgentFolder) {
     EXPECT_EQ(os.lastExecute.hwnd, agentWindow);
 }
 
+TEST_F(AgentWindowTest, TrayMenuOpensAtTheWorkAreasLowerRightCornerAndAMessageFollowsIt) {
+    Start();
+    const struct {
+        RECT screen;
+        RECT work;
+        const char* menu;
+    } cases[] = {
+        // The handheld: its navigation bar takes the top, the corner stays at (240, 320).
+        {{0, 0, 240, 320}, {0, 26, 240, 320}, "TrackPopupMenuEx(0x28, 240, 320)"},
+        {{0, 0, 1024, 768}, {0, 0, 1024, 728}, "TrackPopupMenuEx(0x28, 1024, 728)"},
+        // A second screen to the left of the first, its taskbar on the right.
+        {{-1280, 0, 0, 1024}, {-1280, 0, -40, 1024}, "TrackPopupMenuEx(0x28, -40, 1024)"},
+    };
+    for (const auto& c : cases) {
+        os.screen = c.screen;
+        os.workArea = c.work;
+        os.calls.clear();
+
+        EXPECT_EQ(Send(MSG_TRAY, kTrayIconId, WM_LBUTTONDOWN), 0);
+
+        EXPECT_EQ(os.calls, (Calls{"SetForegroundWindow(window)", c.menu, "PostMessage(0, 0, 0)"}));
+    }
+}
+
 TEST_F(AgentWindowTest, AcceleratorCommandsChangeNothing) {
     Start();
 

@@ -69,16 +69,6 @@ INT_PTR CALLBACK RecordingDlgProc(HWND, UINT message, WPARAM wParam, LPARAM) {
     return message == WM_INITDIALOG;
 }
 
-// Reports the screen above a shown input panel, as the handheld does.
-class PanelOs : public testing_support::RecordingOs {
-  public:
-    BOOL SipGetInfo(SIPINFO* info) override {
-        RecordingOs::SipGetInfo(info);
-        SetRect(&info->rcVisibleDesktop, 0, 26, 240, 240);
-        return TRUE;
-    }
-};
-
 class ShellDialogTest : public ::testing::Test {
   protected:
     void SetUp() override { commands.clear(); }
@@ -106,10 +96,10 @@ class ShellDialogTest : public ::testing::Test {
         }
         return count;
     }
-    static RECT WorkArea() {
-        RECT area;
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-        return area;
+    // The screen that the seam reports for the dialog.
+    void OnScreen(const RECT& screen, const RECT& work) {
+        os.screen = screen;
+        os.workArea = work;
     }
 
     testing_support::RecordingOs os;
@@ -117,13 +107,14 @@ class ShellDialogTest : public ::testing::Test {
     RECT before = {};
 };
 
-TEST_F(ShellDialogTest, AboutBoxFlagsFillTheScreenAddADoneButtonAndPutThePanelDown) {
+TEST_F(ShellDialogTest, OnAHandheldScreenAboutBoxFlagsFillItAddADoneButtonAndPutThePanelDown) {
+    OnScreen({0, 0, 240, 320}, {0, 26, 240, 320});  // the navigation bar takes the top
     Open();
     ASSERT_TRUE(Init(SHIDIM_FLAGS, kAboutBoxFlags));
 
     RECT now;
     GetWindowRect(dialog, &now);
-    const RECT work = WorkArea();
+    const RECT work = {0, 26, 240, 320};
     EXPECT_TRUE(EqualRect(&now, &work));
 
     HWND done = GetDlgItem(dialog, IDOK);
@@ -140,6 +131,35 @@ TEST_F(ShellDialogTest, AboutBoxFlagsFillTheScreenAddADoneButtonAndPutThePanelDo
     EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), IDOK);
 
     EXPECT_EQ(os.CallsStartingWith("SipShowIM"), (std::vector<std::string>{"SipShowIM(0)"}));
+}
+
+TEST_F(ShellDialogTest, OnALargerScreenTheBoxKeepsItsSizeCentredOnTheWorkAreaWithItsDoneButton) {
+    const RECT screens[][2] = {{{0, 0, 1024, 768}, {0, 0, 1024, 728}},
+                               {{1920, 0, 3840, 1080}, {1920, 0, 3840, 1040}},
+                               {{0, 0, 480, 800}, {0, 0, 480, 800}}};  // taller than VGA
+    for (const auto& [screen, work] : screens) {
+        OnScreen(screen, work);
+        Open();
+        ASSERT_TRUE(Init(SHIDIM_FLAGS, kAboutBoxFlags));
+
+        RECT now;
+        GetWindowRect(dialog, &now);
+        EXPECT_EQ(now.right - now.left, before.right - before.left);
+        EXPECT_EQ(now.bottom - now.top, before.bottom - before.top);
+        EXPECT_NEAR((now.left + now.right) / 2, (work.left + work.right) / 2, 1);
+        EXPECT_NEAR((now.top + now.bottom) / 2, (work.top + work.bottom) / 2, 1);
+        EXPECT_EQ(OkButtons(), 1);
+        DestroyWindow(dialog);
+        dialog = nullptr;
+    }
+    // Landscape VGA is a handheld screen too.
+    OnScreen({0, 0, 640, 480}, {0, 0, 640, 480});
+    Open();
+    ASSERT_TRUE(Init(SHIDIM_FLAGS, kAboutBoxFlags));
+    RECT now;
+    GetWindowRect(dialog, &now);
+    const RECT vga = {0, 0, 640, 480};
+    EXPECT_TRUE(EqualRect(&now, &vga));
 }
 
 TEST_F(ShellDialogTest, TheDoneButtonSendsOkToTheDialog) {
@@ -169,16 +189,6 @@ TEST_F(ShellDialogTest, EachFlagDoesOnlyItsOwnPart) {
     ASSERT_TRUE(Init(SHIDIM_FLAGS, SHIDIF_DONEBUTTON));
     EXPECT_EQ(OkButtons(), 1);
     EXPECT_EQ(os.CallsStartingWith("SipShowIM").size(), 1u);
-}
-
-TEST_F(ShellDialogTest, SizeDialogTakesTheScreenAboveThePanel) {
-    PanelOs panelOs;  // installed over the fixture's recorder for this test
-    Open();
-    ASSERT_TRUE(Init(SHIDIM_FLAGS, SHIDIF_SIZEDLG));
-    RECT now;
-    GetWindowRect(dialog, &now);
-    const RECT expected = {0, 26, 240, 240};
-    EXPECT_TRUE(EqualRect(&now, &expected));
 }
 
 TEST_F(ShellDialogTest, WithoutTheFlagsMaskNothingChanges) {
