@@ -1,9 +1,22 @@
 #!/usr/bin/env bash
 # Silent install and uninstall of the Kestrel installer under Wine, in the prefix of the
-# current test run: both programs land in one folder, the customizer gets a Start-menu
-# shortcut, the agent starts at logon, and the uninstaller takes all of it away again.
+# current test run, as a new user on a desktop PC meets it and on a machine that already
+# has a button list.
+#
+# Without a button list: both programs land in Program Files, the customizer gets a
+# Start-menu shortcut for every user, the agent starts at logon and at once, the desktop
+# list is installed, the customizer the agent opens lists its 16 keys, and a bare F13 press
+# runs its assignment; the uninstaller takes all of it away, the list included.
+# With a list: install and uninstall leave that list as it was.
+#
+# Usage: installer_test.sh INSTALLER CUSTOMIZER_BUTTONS_EXE PRESS_BUTTON_EXE
+#        WINDOW_MESSAGE_EXE DEVICE_LIST_REG
 set -uo pipefail
 installer=$1
+list_tool=$2
+press_tool=$3
+message_tool=$4
+device_list=$5
 # It installs into and uninstalls from the current prefix: only a scratch one will do.
 if [ -z "${KESTREL_SCRATCH_PREFIX:-}" ] || [ "${WINEPREFIX:-}" != "$KESTREL_SCRATCH_PREFIX" ]; then
     echo "installer_test.sh refuses to run: WINEPREFIX is not a scratch prefix; run it with ctest" >&2
@@ -25,39 +38,105 @@ check() {  # check "what" command...
     fi
 }
 
-win_dir='C:\users\Public\KestrelInstallTest'
-unix_dir=$(wine64 winepath -u "$win_dir" 2>/dev/null | tr -d '\r')
-programs=$(wine64 cmd /c 'echo %APPDATA%' 2>/dev/null | tr -d '\r')
-shortcut_dir=$(wine64 winepath -u "$programs\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrel" \
-    2>/dev/null | tr -d '\r')
-run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrel'
+# wait_for SECONDS command...: until the command succeeds, at most SECONDS.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.5
+    done
+}
 
+win() { timeout 60 wine64 "$@" 2>/dev/null | tr -d '\r'; }
+contains() { grep -qF -- "$1" <<<"$2"; }
+reg_has() { timeout 60 wine64 reg query "$@" >/dev/null 2>&1; }
+# The subkey names of the button list, one a line.
+list_keys() {
+    win reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' | sed -n 's/^.*\\Keys\\\(.*\)$/\1/p'
+}
+list_snapshot() { win reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' /s; }
 
-wine64 "$installer" /S "/D=$win_dir"
+install_dir='C:\Program Files\Kestrel'
+unix_dir=$(win winepath -u "$install_dir")
+program_data=$(win cmd /c 'echo %ProgramData%')
+shortcut_dir=$(win winepath -u "$program_data\\Microsoft\\Windows\\Start Menu\\Programs\\Kestrel")
+run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrel'
+settings_key='HKCU\Software\VelmoraLab\Kestrel'
+list_key='HKLM\SOFTWARE\Microsoft\Shell\Keys'
+
+agent_runs() { win "$message_tool" agent send 0 0 0 >/dev/null; }
+sheet_open() { win "$message_tool" sheet send 0 0 0 >/dev/null; }
+uninstaller_done() { ! [ -e "$unix_dir/Kestrel.exe" ] && ! [ -e "$unix_dir/uninstall.exe" ]; }
+
+uninstall() {
+    timeout 120 wine64 "$install_dir\\uninstall.exe" /S
+    # The uninstaller copies itself away and runs from there.
+    wait_for 60 uninstaller_done || echo "the uninstaller did not finish within 60 s"
+    wait_for 30 bash -c "! timeout 60 wine64 reg query '$uninstall_key' >/dev/null 2>&1"
+}
+
+# A machine as a new user has it: no button list, no Kestrel settings.
+timeout 60 wine64 reg delete "$list_key" /f >/dev/null 2>&1
+timeout 60 wine64 reg delete "$settings_key" /f >/dev/null 2>&1
+
+echo "--- a desktop PC without a button list"
+timeout 300 wine64 "$installer" /S
 echo "installer exit code: $?"
 
-check "agent installed" test -f "$unix_dir/Kestrel.exe"
+check "agent installed in Program Files" test -f "$unix_dir/Kestrel.exe"
 check "customizer installed" test -f "$unix_dir/KestrelConfig.exe"
 check "uninstaller written" test -f "$unix_dir/uninstall.exe"
-check "Start-menu shortcut for the customizer" test -f "$shortcut_dir/Kestrel設定.lnk"
+check "Start-menu shortcut for the customizer, for every user" test -f "$shortcut_dir/Kestrel設定.lnk"
 check "agent starts at logon from the install folder" \
-    bash -c "wine64 reg query '$run_key' /v Kestrel 2>/dev/null | tr -d '\r' | grep -qiF 'KestrelInstallTest\\Kestrel.exe'"
-check "uninstall entry" bash -c "wine64 reg query '$uninstall_key' /v UninstallString >/dev/null 2>&1"
+    bash -c "timeout 60 wine64 reg query '$run_key' /v Kestrel 2>/dev/null | grep -qiF 'Program Files\\Kestrel\\Kestrel.exe'"
+check "uninstall entry for the machine" reg_has "$uninstall_key" /v UninstallString
+keys=$(list_keys | tr '\n' ' ')
+check "the desktop list of 16 keys is installed (got: $keys)" \
+    test "$keys" = "407C 407D 407E 407F 4080 4081 4082 4083 4084 4085 4086 4087 40B4 40B5 40B6 40B7 "
+check "F13 is named and has an icon" \
+    bash -c "timeout 60 wine64 reg query '$list_key\\407C' 2>/dev/null | grep -q 'shell32.dll,'"
 
-# The uninstaller copies itself away and runs from there; wait for it to finish.
-wine64 "$win_dir\\uninstall.exe" /S
-for _ in $(seq 1 60); do
-    [ -e "$unix_dir/Kestrel.exe" ] || [ -e "$unix_dir/uninstall.exe" ] || break
-    sleep 0.5
-done
-sleep 1
+check "the agent runs after the install" wait_for 30 agent_runs
+check "without settings the agent opens the customizer" wait_for 60 sheet_open
+rows=$(win "$list_tool")
+check "the customizer lists the 16 desktop keys, F13 first (got: $(echo "$rows" | wc -l) rows)" \
+    test "$(echo "$rows" | wc -l)" -eq 16 -a "$(echo "$rows" | head -1)" = "F13 キー"
+win "$message_tool" sheet post 0x471 5 0 >/dev/null # PSM_PRESSBUTTON: Cancel
+wait_for 30 bash -c "! timeout 60 wine64 '$message_tool' sheet send 0 0 0 >/dev/null 2>&1"
 
+# F13 types Ctrl+A on a single press, as the customizer would store it.
+timeout 60 wine64 reg add "$settings_key\\407C" /v Enabled /t REG_DWORD /d 1 /f >/dev/null 2>&1
+timeout 60 wine64 reg add "$settings_key\\407C" /v Enabled_0 /t REG_DWORD /d 1 /f >/dev/null 2>&1
+timeout 60 wine64 reg add "$settings_key\\407C" /v Mode_0 /t REG_DWORD /d 2 /f >/dev/null 2>&1
+timeout 60 wine64 reg add "$settings_key\\407C" /v Cmd_0 /d '#AC' /f >/dev/null 2>&1
+win "$message_tool" agent send 45000 0 0 >/dev/null # MSG_RELOAD
+pressed=$(win "$press_tool" 7C single)
+echo "$pressed"
+check "a bare F13 press runs its action" contains 'typed Ctrl+A' "$pressed"
+
+uninstall
 check "programs removed" bash -c "! test -e '$unix_dir/Kestrel.exe' && ! test -e '$unix_dir/KestrelConfig.exe'"
 check "install folder removed" bash -c "! test -e '$unix_dir'"
 check "shortcut removed" bash -c "! test -e '$shortcut_dir'"
-check "logon start removed" bash -c "! wine64 reg query '$run_key' /v Kestrel >/dev/null 2>&1"
-check "uninstall entry removed" bash -c "! wine64 reg query '$uninstall_key' >/dev/null 2>&1"
+check "logon start removed" bash -c "! timeout 60 wine64 reg query '$run_key' /v Kestrel >/dev/null 2>&1"
+check "uninstall entry removed" bash -c "! timeout 60 wine64 reg query '$uninstall_key' >/dev/null 2>&1"
+check "the desktop list the installer put there is gone" bash -c "! timeout 60 wine64 reg query '$list_key' >/dev/null 2>&1"
+check "the agent has ended" bash -c "! timeout 60 wine64 '$message_tool' agent send 0 0 0 >/dev/null 2>&1"
+check "the user's settings stay" reg_has "$settings_key\\407C"
+
+echo "--- a machine that has a button list"
+timeout 60 wine64 reg import "$(win winepath -w "$device_list")" >/dev/null 2>&1
+before=$(list_snapshot)
+check "the device list is in place" test "$(list_keys | tr '\n' ' ')" = "40C1 40C2 40C3 40C4 40C5 40C6 "
+timeout 300 wine64 "$installer" /S
+echo "installer exit code: $?"
+check "install leaves the list as it was" test "$(list_snapshot)" = "$before"
+wait_for 30 agent_runs
+uninstall
+check "uninstall leaves the list as it was" test "$(list_snapshot)" = "$before"
+timeout 60 wine64 reg delete "$settings_key" /f >/dev/null 2>&1
 
 echo "installer: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]

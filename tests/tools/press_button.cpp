@@ -1,6 +1,7 @@
 // Presses a hardware button for real, as the device reports it (the Windows key held with
-// the button's key), and tells what the running agent did about it: the keys it typed, the
-// windows that appeared, the input panel, the button's own function passed on.
+// the button's key; a desktop key alone, as a keyboard sends it), and tells what the
+// running agent did about it: the keys it typed, the windows that appeared, the input
+// panel, the button's own function passed on.
 //
 //   press_button.exe <vk in hex> single|double|hold    one press, then a line of what happened
 //   press_button.exe --wait-agent                      until the agent waits for input
@@ -69,13 +70,22 @@ DWORD ReadTime(const wchar_t* name, DWORD fallback) {
 void Key(BYTE vk, bool up) {
     keybd_event(vk, 0, up ? KEYEVENTF_KEYUP : 0, kOurMark);
 }
+// A desktop keyboard sends its spare keys (F13-F24, the browser, media and launch keys)
+// alone; the handheld reports its buttons with the Windows key held.
+bool IsDesktopKey(BYTE vk) {
+    return (vk >= VK_F13 && vk <= VK_F24) || (vk >= VK_BROWSER_BACK && vk <= VK_LAUNCH_APP2);
+}
 void ButtonDown(BYTE vk) {
-    Key(VK_LWIN, false);
+    if (!IsDesktopKey(vk)) {
+        Key(VK_LWIN, false);
+    }
     Key(vk, false);
 }
 void ButtonUp(BYTE vk) {
     Key(vk, true);
-    Key(VK_LWIN, true);
+    if (!IsDesktopKey(vk)) {
+        Key(VK_LWIN, true);
+    }
 }
 
 std::set<HWND> VisibleWindows() {
@@ -107,6 +117,9 @@ std::string Narrow(const std::wstring& text) {
 }
 
 std::string KeyName(DWORD vk) {
+    if (vk >= VK_F13 && vk <= VK_F24) {
+        return "F" + std::to_string(vk - VK_F1 + 1);
+    }
     if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) {
         return std::string(1, static_cast<char>(vk));
     }
@@ -235,7 +248,9 @@ int Press(BYTE vk, const std::string& kind) {
         passedOn += e.vk == vk && !e.up && e.extra == 0;
     }
     if (passedOn > 0) {
-        happened.push_back("passed the button's own function on (Win+" + KeyName(vk) + ")");
+        happened.push_back("passed the button's own function on (" +
+                           std::string(IsDesktopKey(static_cast<BYTE>(vk)) ? "" : "Win+") +
+                           KeyName(vk) + ")");
     }
     for (HWND window : VisibleWindows()) {
         wchar_t title[256] = {};
