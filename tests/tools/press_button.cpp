@@ -269,7 +269,9 @@ int Press(BYTE vk, const std::string& kind) {
     for (const std::string& what : happened) {
         line += (line.empty() ? "" : ", ") + what;
     }
-    printf("%s press of button %02X: %s\n", kind.c_str(), vk,
+    char button[32];
+    snprintf(button, sizeof(button), "button %02X", vk);
+    printf("%s press of %s: %s\n", kind.c_str(), IsDesktopKey(vk) ? KeyName(vk).c_str() : button,
            line.empty() ? "nothing happened" : line.c_str());
     fflush(stdout);
     return 0;
