@@ -1,79 +1,109 @@
 #!/usr/bin/env bash
 # Takes the pictures in docs/screenshots/ as a user sees them under Wine, Japanese fonts in
-# place: the customizer's Button page and Timing page, the agent's tray menu and its about
-# box. Runs in a throwaway Wine prefix on a private Xvfb display.
+# place: the customizer's Button page and Timing page with the handheld's buttons, the
+# agent's tray menu and its about box, and the Button page with a desktop PC's keys. Runs
+# in a throwaway Wine prefix on a private Xvfb display; everything it starts ends with it,
+# also on Ctrl+C.
 # Usage: bash scripts/screenshots.sh   (KESTREL_BUILD_DIR chooses the build folder)
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 
-ensure_packages
+ensure_packages || fail "installing the packages failed"
 build_dir=${KESTREL_BUILD_DIR:-$KESTREL_ROOT/build}
-build_targets "$build_dir" Kestrel KestrelConfig window_message
+build_targets "$build_dir" Kestrel KestrelConfig window_message || fail "the build failed"
 
 out=$KESTREL_ROOT/docs/screenshots
 mkdir -p "$out"
 stage=$(mktemp -d /tmp/kestrel-shots.XXXXXX)
 prefix=$(mktemp -d /tmp/kestrel-shots-prefix.XXXXXX)
-cleanup() { stop_wine; rm -rf "$stage" "$prefix"; }
+cleanup() {
+    trap - EXIT INT TERM HUP
+    stop_wine
+    rm -rf "$stage" "$prefix"
+}
 trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
 
 # The agent starts the customizer from its own folder, so both programs sit side by side.
 cp "$build_dir/agent/Kestrel.exe" "$build_dir/customizer/KestrelConfig.exe" \
     "$build_dir/tests/e2e_system/window_message.exe" "$stage/"
 
-start_xvfb
-start_wine "$prefix"
-wine_draws_frames
-seed_device_profile
-if [ -f "$KESTREL_ROOT/profiles/demo-settings.reg" ]; then
-    wine64 reg import "$(wine64 winepath -w "$KESTREL_ROOT/profiles/demo-settings.reg" |
-        tr -d '\r')" >/dev/null 2>&1
-fi
+start_xvfb || fail "no display for the screenshots"
+start_wine "$prefix" || fail "Wine did not start in $prefix"
+wine_draws_frames || fail "Wine cannot draw the window frames"
+
+# import_profile FILE: registry data from profiles/.
+import_profile() {
+    quietly "importing profiles/$1 (wine64 reg import)" timeout 120 wine64 reg import \
+        "$(timeout 60 wine64 winepath -w "$KESTREL_ROOT/profiles/$1" 2>/dev/null | tr -d '\r')"
+}
+import_profile device-buttons.reg
+import_profile demo-settings.reg
 
 # message sheet|agent post|send MESSAGE WPARAM LPARAM
-message() { wine64 "$stage/window_message.exe" "$@" >/dev/null 2>&1; }
-# wait_for sheet|agent: until the window exists (at most 30 s).
+message() { timeout 30 wine64 "$stage/window_message.exe" "$@" >/dev/null 2>&1; }
+# wait_for sheet|agent|no-sheet|no-agent: until that is so, at most 30 s.
 wait_for() {
     local i
     for i in $(seq 1 60); do
-        message "$1" send 0 0 0 && return 0
+        case $1 in
+            no-sheet) message sheet send 0 0 0 || return 0 ;;
+            no-agent) message agent send 0 0 0 || return 0 ;;
+            *) message "$1" send 0 0 0 && return 0 ;;
+        esac
         sleep 0.5
     done
-    log "no $1 window"
-    return 1
+    fail "waited 30 s for: $1"
 }
 # shoot TITLE FILE: the top-level window with that title.
 shoot() {
     local id
-    id=$(xdotool search --sync --limit 1 --name "^$1\$")
-    sleep 1
+    id=$(timeout 30 xdotool search --sync --limit 1 --name "^$1\$") ||
+        fail "no window \"$1\" to photograph within 30 s"
+    sleep 1 # let it finish drawing
     import -window "$id" "$out/$2"
     log "wrote docs/screenshots/$2"
 }
+open_customizer() {
+    wine64 "$stage/KestrelConfig.exe" >/dev/null 2>&1 &
+    wait_for sheet
+    xdotool mousemove 1000 760 # the pointer out of the picture
+}
 
+# The settings have buttons, so the agent opens no customizer by itself.
 wine64 "$stage/Kestrel.exe" >/dev/null 2>&1 &
 wait_for agent
-# Without settings the agent opens the customizer itself; otherwise open it here.
-sleep 2
-message sheet send 0 0 0 || (wine64 "$stage/KestrelConfig.exe" >/dev/null 2>&1 &)
-wait_for sheet
-xdotool mousemove 1000 760
+open_customizer
 shoot "Kestrel設定" customizer-buttons.png
 
 message sheet post 0x465 1 0 # PSM_SETCURSEL: the "詳細" tab
 shoot "Kestrel設定" customizer-timing.png
 message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
-sleep 2
+wait_for no-sheet
 
-# The tray menu opens with its lower right corner at that of the handheld's 240 x 320 screen.
+# The tray menu opens with its lower right corner at that of the work area.
 message agent post 32868 1 0x201 # MSG_TRAY, icon 1, WM_LBUTTONDOWN
-sleep 2
-import -window root -crop 240x320+0+0 +repage "$out/agent-tray-menu.png"
+sleep 2 # the menu shows; another process cannot see a menu of Wine's
+import -window root -crop 320x240+704+528 +repage "$out/agent-tray-menu.png"
 log "wrote docs/screenshots/agent-tray-menu.png"
 message agent post 0x1F 0 0 # WM_CANCELMODE closes the menu
 sleep 1
 
 message agent post 0x111 40007 0 # IDM_ABOUT
 shoot "Kestrelのバージョン情報" agent-about.png
-
 message agent post 0x111 40006 0 # IDM_EXIT
+wait_for no-agent
+
+# A desktop PC: its key list in place of the handheld's, F13 with the demonstration's
+# assignments.
+quietly "removing the handheld's button list" \
+    timeout 120 wine64 reg delete 'HKLM\SOFTWARE\Microsoft\Shell\Keys' /f
+quietly "removing the handheld's settings" \
+    timeout 120 wine64 reg delete 'HKCU\Software\VelmoraLab\Kestrel' /f
+import_profile desktop-buttons.reg
+import_profile demo-desktop-settings.reg
+open_customizer
+shoot "Kestrel設定" customizer-desktop-buttons.png
+message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
+wait_for no-sheet
