@@ -10,7 +10,7 @@
 #include "agent/classifier.h"
 #include "agent/executor.h"
 #include "common/exe_directory.h"
-#include "message_pump.h"
+#include "press_window.h"
 #include "platform/sip.h"
 #include "support/press_state.h"
 

@@ -11,7 +11,7 @@
 #include "agent/classifier.h"
 #include "agent/executor.h"
 #include "agent/latches.h"
-#include "message_pump.h"
+#include "press_window.h"
 #include "support/press_state.h"
 
 using namespace kestrel;

@@ -7,7 +7,7 @@
 #include "agent/agent_state.h"
 #include "agent/button_table.h"
 #include "agent/classifier.h"
-#include "message_pump.h"
+#include "press_window.h"
 #include "platform/os_calls.h"
 
 using namespace kestrel;

@@ -1,9 +1,7 @@
 #pragma once
 // A hidden window that hands hot-key and timer messages to the classifier as the agent's
-// window does, and a message loop that runs until a condition holds or time runs out.
+// window does.
 #include <windows.h>
-
-#include <functional>
 
 #include "agent/classifier.h"
 #include "support/message_pump.h"
@@ -12,6 +10,7 @@ namespace agent_wine {
 
 using testing_support::NowMs;
 using testing_support::Pump;
+using testing_support::PumpUntil;
 
 // When the last hot-key message reached the classifier.
 inline double lastHotKeyAt = 0;
@@ -38,23 +37,6 @@ inline HWND CreatePressWindow() {
     RegisterClassW(&windowClass);
     return CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                            nullptr, windowClass.hInstance, nullptr);
-}
-
-// Dispatches messages until `done` holds or `timeoutMs` has passed; whether it held. Unlike
-// testing_support::PumpUntil it looks at `done` after every batch of messages, so that a
-// press test can answer the moment a hot key has arrived.
-inline bool PumpUntil(const std::function<bool()>& done, double timeoutMs) {
-    const double deadline = NowMs() + timeoutMs;
-    while (!done()) {
-        if (NowMs() >= deadline) {
-            return false;
-        }
-        testing_support::DispatchPending();
-        if (!done()) {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-        }
-    }
-    return true;
 }
 
 }  // namespace agent_wine

@@ -25,6 +25,7 @@
 #include "hostile/registry_image.h"
 #include "hostile/silent_os.h"
 #include "support/hostile_settings.h"
+#include "support/message_pump.h"
 
 using namespace kestrel;
 using namespace hostile;
@@ -79,14 +80,6 @@ class CustomizerUnderFireTest : public ::testing::Test {
         buttonCatalogue.clear();
         commandCatalogue.clear();
         backup_.Restore();
-    }
-
-    static void Pump() {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
     }
 
     bool Matches(DWORD mode, const std::wstring& command) const {
@@ -271,7 +264,7 @@ TEST_F(CustomizerUnderFireTest, KeepsEveryValueItCanShowAndWritesOnlyTheContract
         {
             auto sheet = std::make_unique<KestrelConfigPropSheet>(L"Kestrel設定");
             ASSERT_TRUE(sheet->Create());
-            Pump();
+            testing_support::DispatchPending();
             // The user looks at other buttons and press kinds; nothing is changed.
             const int rows = sheet->m_buttonPage.m_listButton.GetItemCount();
             for (int look = 0; look < 3 && rows > 0; ++look) {
@@ -283,17 +276,17 @@ TEST_F(CustomizerUnderFireTest, KeepsEveryValueItCanShowAndWritesOnlyTheContract
                 const int mode = std::uniform_int_distribution<int>(0, 2)(user);
                 sheet->m_buttonPage.m_listMode.SendMessage(LVM_SETITEMSTATE, mode,
                                                            reinterpret_cast<LPARAM>(&item));
-                Pump();
+                testing_support::DispatchPending();
             }
             openTiming = std::uniform_int_distribution<int>(0, 1)(user) == 1;
             if (openTiming) {
                 ASSERT_TRUE(sheet->SetActivePage(1));
-                Pump();
+                testing_support::DispatchPending();
                 ASSERT_NE(sheet->m_timingPage.m_hWnd, nullptr);
                 ++timingOpened;
             }
             sheet->DestroyWindow();
-            Pump();
+            testing_support::DispatchPending();
         }
         buttonsSeen += static_cast<int>(buttonCatalogue.size());
 

@@ -41,14 +41,23 @@ inline void Pump(DWORD ms) {
     }
 }
 
-// Pumps in steps of `stepMs` until `done` holds or `ms` have passed; whether it held.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD ms, DWORD stepMs) {
+// Handles messages until `done` holds or `ms` have passed; whether it held. `done` is looked
+// at after every batch of messages and at least every `stepMs`, so that a test answers the
+// moment what it waits for has come.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD ms, DWORD stepMs = 10) {
     const ULONGLONG end = GetTickCount64() + ms;
     while (!done()) {
-        if (GetTickCount64() >= end) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) {
             return false;
         }
-        Pump(stepMs);
+        DispatchPending();
+        if (done()) {
+            break;
+        }
+        const ULONGLONG left = end - now;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE,
+                                  static_cast<DWORD>(left < stepMs ? left : stepMs), QS_ALLINPUT);
     }
     return true;
 }
