@@ -8,6 +8,7 @@
 #include "agent/agent_state.h"
 #include "agent/classifier.h"
 #include "agent/latches.h"
+#include "support/button_settings.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
 
@@ -41,11 +42,7 @@ class ButtonTableTest : public ::testing::Test {
     }
     static void Slot(const wchar_t* name, int n, DWORD enabled, DWORD mode,
                      const std::wstring& command) {
-        const std::wstring path = kBase + L"\\" + name;
-        const std::wstring suffix = std::to_wstring(n);
-        SetDword(HKEY_CURRENT_USER, path, (L"Enabled_" + suffix).c_str(), enabled);
-        SetDword(HKEY_CURRENT_USER, path, (L"Mode_" + suffix).c_str(), mode);
-        SetString(HKEY_CURRENT_USER, path, (L"Cmd_" + suffix).c_str(), command);
+        testing_support::SeedSlot(name, {n, mode, command, enabled});
     }
 
     RecordingOs os;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/settings_schema.h"
+#include "support/button_settings.h"
 #include "support/message_pump.h"
 #include "support/registry.h"
 #include "support/wine_programs.h"
@@ -20,10 +21,14 @@ namespace e2e_agent {
 inline constexpr DWORD kPatience = 20000;  // a Wine process start can take seconds
 
 using testing_support::ClassOf;
+using testing_support::ClearSettings;
 using testing_support::HostPath;
 using testing_support::NowMs;
 using testing_support::ProcessOf;
 using testing_support::Pump;
+using testing_support::SeedButton;
+using testing_support::SeedTimes;
+using testing_support::SlotSetting;
 using testing_support::StartsRecorded;
 using testing_support::TextOf;
 
@@ -248,36 +253,6 @@ inline void ReleaseModifiers() {
 
 inline bool KeyIsDown(int vk) {
     return (GetAsyncKeyState(vk) & 0x8000) != 0;
-}
-
-// Settings as the customizer writes them.
-struct SlotSetting {
-    int n;
-    DWORD mode;
-    std::wstring command;
-};
-
-inline void ClearSettings() {
-    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kestrel::kProductKeyPath);
-}
-
-inline void SeedButton(const std::wstring& name, std::initializer_list<SlotSetting> slots) {
-    const std::wstring path = std::wstring(kestrel::kProductKeyPath) + L"\\" + name;
-    testing_support::SetDword(HKEY_CURRENT_USER, path, kestrel::kValueEnabled, 1);
-    for (const SlotSetting& slot : slots) {
-        const std::wstring suffix = std::to_wstring(slot.n);
-        testing_support::SetDword(HKEY_CURRENT_USER, path, (L"Enabled_" + suffix).c_str(), 1);
-        testing_support::SetDword(HKEY_CURRENT_USER, path, (L"Mode_" + suffix).c_str(), slot.mode);
-        testing_support::SetString(HKEY_CURRENT_USER, path, (L"Cmd_" + suffix).c_str(),
-                                   slot.command);
-    }
-}
-
-inline void SeedTimes(DWORD doubleTime, DWORD holdTime) {
-    testing_support::SetDword(HKEY_CURRENT_USER, kestrel::kProductKeyPath,
-                              kestrel::kValueDoubleTime, doubleTime);
-    testing_support::SetDword(HKEY_CURRENT_USER, kestrel::kProductKeyPath, kestrel::kValueHoldTime,
-                              holdTime);
 }
 
 // Sends a message to another program's window and waits for it to be handled.

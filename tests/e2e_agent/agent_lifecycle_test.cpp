@@ -74,8 +74,9 @@ class AgentShutdownTest : public AgentLifecycleTest {
         if (!window) {
             return nullptr;
         }
-        EXPECT_TRUE(CombinationsAllTaken(0xC1));
-        EXPECT_TRUE(CombinationsAllTaken(0xC2));
+        // The window may answer before start-up has registered every hot key.
+        EXPECT_TRUE(WaitUntil([] { return CombinationsAllTaken(0xC1); }));
+        EXPECT_TRUE(WaitUntil([] { return CombinationsAllTaken(0xC2); }));
         ButtonDown(0xC1);
         ButtonUp(0xC1);
         EXPECT_TRUE(WaitUntil([] { return KeyIsDown(VK_SHIFT); }, 5000));
