@@ -171,9 +171,10 @@ stop_wine() {
 # into the current WINEPREFIX only when the prefix has no list yet: a list the machine
 # already has is never overwritten.
 seed_device_profile() {
-    wine64 reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' >/dev/null 2>&1 && return 0
+    timeout 120 wine64 reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' >/dev/null 2>&1 && return 0
     local profile
-    profile=$(wine64 winepath -w "$KESTREL_ROOT/profiles/device-buttons.reg" 2>/dev/null | tr -d '\r')
+    profile=$(timeout 60 wine64 winepath -w "$KESTREL_ROOT/profiles/device-buttons.reg" \
+        2>/dev/null | tr -d '\r')
     log "seeding the device's button list"
     quietly "seeding the device's button list (wine64 reg import)" \
         timeout 120 wine64 reg import "$profile"
