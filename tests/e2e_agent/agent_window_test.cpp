@@ -14,6 +14,7 @@
 #include "common/exe_directory.h"
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
+#include "support/message_pump.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
 
@@ -69,9 +70,7 @@ class AgentWindowTest : public ::testing::Test {
         }
         agentWindow = nullptr;
         buttonTable.clear();
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        testing_support::DiscardPending();
         testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
     }
 
@@ -161,9 +160,7 @@ TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
     DestroyWindow(agentWindow);
     agentWindow = nullptr;
     buttonTable.clear();
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    }
+    testing_support::DiscardPending();
     testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
 }
 

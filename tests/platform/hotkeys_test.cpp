@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/message_pump.h"
+
 using namespace platform;
 
 namespace {
@@ -89,9 +91,7 @@ class HotKeyTest : public ::testing::Test {
         if (otherWindow) {
             DestroyWindow(otherWindow);
         }
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        testing_support::DiscardPending();
     }
 
     static void Down(BYTE vk, DWORD flags = 0) { keybd_event(vk, 0, flags, 0); }

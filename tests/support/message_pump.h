@@ -28,6 +28,14 @@ inline void DispatchPending() {
     }
 }
 
+// Throws away every message waiting in this thread's queue: what a test's windows left
+// behind must not reach the next test.
+inline void DiscardPending() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
 // Handles whatever is sent or posted to this thread's windows for `ms` milliseconds.
 inline void Pump(DWORD ms) {
     const ULONGLONG end = GetTickCount64() + ms;
