@@ -1,6 +1,7 @@
 #include "platform/hotkeys.h"
 
 #include <atomic>
+#include <climits>
 #include <mutex>
 #include <vector>
 
@@ -33,6 +34,7 @@ HWND hookWindow = nullptr;  // message-only window of the hook thread
 constexpr wchar_t kHookWindowClass[] = L"KeyUpHotKeyHookThread";
 constexpr UINT kMsgCheckHook = WM_APP + 1;
 constexpr UINT kMsgDropHook = WM_APP + 2;
+HANDLE hookThreadAnswered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 
 // Hook thread only.
 HHOOK keyboardHook = nullptr;
@@ -183,14 +185,16 @@ bool InstallHook() {
 // event the hook saw. An event may still be on its way to the hook, so the input must be
 // a little old, or still unseen at the next look. Mouse input moves the time too, so input
 // while the cursor moved counts as explained; a click without a move costs at worst one
-// needless reinstall.
-void WatchHook() {
+// needless reinstall. A registration looks without the cursor, which can take tens of
+// milliseconds to learn: there a mouse event taken for a lost hook costs only a reinstall.
+void WatchHook(bool askCursor) {
     LASTINPUTINFO input = {sizeof(input), 0};
     if (!GetLastInputInfo(&input)) {
         return;
     }
     POINT cursor;
-    if (GetCursorPos(&cursor) && (cursor.x != lastCursor.x || cursor.y != lastCursor.y)) {
+    if (askCursor && GetCursorPos(&cursor) &&
+        (cursor.x != lastCursor.x || cursor.y != lastCursor.y)) {
         lastCursor = cursor;
         mouseInputAt = input.dwTime;
         suspectedInput = false;
@@ -217,11 +221,15 @@ void WatchHook() {
 LRESULT CALLBACK HookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER:
+            WatchHook(true);
+            return 0;
         case kMsgCheckHook:
-            WatchHook();
+            WatchHook(false);
+            SetEvent(hookThreadAnswered);
             return 0;
         case kMsgDropHook:
             UnhookWindowsHookEx(keyboardHook);  // the handle is kept, as if still in place
+            SetEvent(hookThreadAnswered);
             return 0;
         case WM_DESTROY:
             UnhookWindowsHookEx(keyboardHook);
@@ -247,7 +255,9 @@ DWORD WINAPI HookThreadMain(LPVOID context) {
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(0, kHookWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   windowClass.hInstance, nullptr);
-    GetCursorPos(&lastCursor);
+    // Where the cursor is becomes known at the first timed look: asking costs tens of
+    // milliseconds on a new thread under Wine, too long for a registration to wait.
+    lastCursor = {LONG_MIN, LONG_MIN};
     lastSeenAt = GetTickCount();
     if (!window || !InstallHook()) {
         if (window) {
@@ -313,6 +323,16 @@ void StopHookThread() {
     hookWindow = nullptr;
 }
 
+// Has the hook thread carry out `message` and waits for it. Not with a sent message: a
+// thread waiting for the answer to one handles messages sent to it meanwhile, and a reload
+// sent to the agent would then rebuild its button table in the middle of a registration.
+void AskHookThread(UINT message) {
+    ResetEvent(hookThreadAnswered);
+    if (PostMessageW(hookWindow, message, 0, 0)) {
+        WaitForSingleObject(hookThreadAnswered, 5000);
+    }
+}
+
 // A program that ends with registrations still in place stops the thread cleanly too.
 struct StopAtExit {
     ~StopAtExit() { StopHookThread(); }
@@ -338,7 +358,7 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     }
     if (running) {
         // A hook that the system removed in the meantime is back before this returns.
-        SendMessageW(hookWindow, kMsgCheckHook, 0, 0);
+        AskHookThread(kMsgCheckHook);
     }
     return TRUE;
 }
@@ -382,7 +402,7 @@ namespace test_access {
 
 void DropHookSilently() {
     if (hookWindow) {
-        SendMessageW(hookWindow, kMsgDropHook, 0, 0);
+        AskHookThread(kMsgDropHook);
     }
 }
 
