@@ -7,7 +7,6 @@
 #include "platform/framework/data_exchange.h"
 #include "platform/framework/image_list.h"
 #include "platform/framework/list_ctrl.h"
-#include "platform/framework/combo_box.h"
 #include "platform/framework/slider_ctrl.h"
 #include "platform/framework/property_page.h"
 #include "platform/framework/property_sheet.h"

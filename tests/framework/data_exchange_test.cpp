@@ -15,7 +15,7 @@ class DataExchangeTest : public ::testing::Test {
         sheet.AddPage(&page);
         ASSERT_TRUE(sheet.Create());
         for (const wchar_t* item : {L"Notes", L"Calendar", L"［Enter］"}) {
-            page.m_combo.AddString(item);
+            page.m_combo.SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
         }
     }
     void TearDown() override { sheet.DestroyWindow(); }
@@ -44,7 +44,7 @@ TEST_F(DataExchangeTest, AControlMissingFromTheTemplateLeavesItsMemberUnbound) {
 
     EXPECT_EQ(small.m_list.m_hWnd, nullptr);
     EXPECT_EQ(small.m_list.GetItemCount(), 0);  // talking to nothing is harmless
-    EXPECT_EQ(small.m_combo.AddString(L"x"), CB_ERR);
+    EXPECT_EQ(small.m_combo.m_hWnd, nullptr);
     other.DestroyWindow();
 }
 
@@ -52,7 +52,9 @@ TEST_F(DataExchangeTest, ReadingADropDownListGivesTheSelectedItemOrNothing) {
     page.UpdateData(TRUE);
     EXPECT_STREQ(page.m_comboText, L"");
 
-    page.m_combo.SetCurSel(page.m_combo.FindStringExact(-1, L"Notes"));
+    const LRESULT notes = page.m_combo.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                   reinterpret_cast<LPARAM>(L"Notes"));
+    page.m_combo.SendMessage(CB_SETCURSEL, static_cast<WPARAM>(notes));
     page.UpdateData(TRUE);
     EXPECT_STREQ(page.m_comboText, L"Notes");
 }
@@ -60,13 +62,14 @@ TEST_F(DataExchangeTest, ReadingADropDownListGivesTheSelectedItemOrNothing) {
 TEST_F(DataExchangeTest, WritingADropDownListSelectsTheFirstItemBeginningWithTheText) {
     page.m_comboText = L"cal";
     page.UpdateData(FALSE);
-    CString selected;
-    page.m_combo.GetLBText(page.m_combo.GetCurSel(), selected);
+    wchar_t selected[64] = {};
+    page.m_combo.SendMessage(CB_GETLBTEXT, page.m_combo.SendMessage(CB_GETCURSEL),
+                             reinterpret_cast<LPARAM>(selected));
     EXPECT_STREQ(selected, L"Calendar");
 
     page.m_comboText = L"";
     page.UpdateData(FALSE);
-    EXPECT_EQ(page.m_combo.GetCurSel(), CB_ERR);
+    EXPECT_EQ(page.m_combo.SendMessage(CB_GETCURSEL), CB_ERR);
 }
 
 TEST_F(DataExchangeTest, AComboBoxWithAnEditFieldExchangesItsTypedText) {

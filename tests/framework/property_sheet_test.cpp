@@ -29,7 +29,7 @@ class SheetFixture : public ::testing::Test {
         if (sheet.m_hWnd) {
             sheet.DestroyWindow();
         }
-        Pump();
+        DispatchPending();
     }
 
     HWND CurrentPage() const {
@@ -37,7 +37,7 @@ class SheetFixture : public ::testing::Test {
     }
     void Press(int button) {
         sheet.SendMessage(PSM_PRESSBUTTON, static_cast<WPARAM>(button));
-        Pump();
+        DispatchPending();
     }
     int MessageBoxes() const {
         return static_cast<int>(os.CallsStartingWith("MessageBox(").size());
@@ -53,7 +53,7 @@ using PageLifecycleTest = SheetFixture;
 
 TEST_F(PageLifecycleTest, OnlyTheFirstPageIsCreatedWhenTheSheetOpens) {
     ASSERT_TRUE(sheet.Create());
-    Pump();
+    DispatchPending();
 
     EXPECT_EQ(Events(), std::vector<std::string>({"First.OnInitDialog"}));
     EXPECT_NE(first.m_hWnd, nullptr);
@@ -69,7 +69,7 @@ TEST_F(PageLifecycleTest, OnInitDialogRunsOnceHoweverOftenThePageIsShown) {
     ASSERT_TRUE(sheet.SetActivePage(1));
     ASSERT_TRUE(sheet.SetActivePage(0));
     ASSERT_TRUE(sheet.SetActivePage(1));
-    Pump();
+    DispatchPending();
 
     EXPECT_EQ(CountOf(Events(), "First.OnInitDialog"), 1);
     EXPECT_EQ(CountOf(Events(), "Second.OnInitDialog"), 1);
@@ -84,7 +84,7 @@ TEST_F(PageLifecycleTest, ClosingDestroysOpenedPagesOnlyAndUnbindsTheirControls)
     EXPECT_EQ(CWnd::FromHandlePermanent(list), &first.m_list);
 
     sheet.DestroyWindow();
-    Pump();
+    DispatchPending();
 
     EXPECT_EQ(Events(), std::vector<std::string>({"First.OnInitDialog", "First.OnDestroy"}));
     EXPECT_EQ(first.m_hWnd, nullptr);
@@ -97,7 +97,7 @@ TEST_F(PageLifecycleTest, BothPagesAreDestroyedWhenBothWereOpened) {
     ASSERT_TRUE(sheet.Create());
     sheet.SetActivePage(1);
     sheet.DestroyWindow();
-    Pump();
+    DispatchPending();
 
     EXPECT_EQ(CountOf(Events(), "First.OnDestroy"), 1);
     EXPECT_EQ(CountOf(Events(), "Second.OnDestroy"), 1);
@@ -107,7 +107,7 @@ TEST_F(PageLifecycleTest, TheSameSheetCanBeShownAgainAfterClosing) {
     ASSERT_TRUE(sheet.Create());
     sheet.DestroyWindow();
     ASSERT_TRUE(sheet.Create());
-    Pump();
+    DispatchPending();
 
     EXPECT_EQ(CountOf(Events(), "First.OnInitDialog"), 2);
     EXPECT_NE(first.m_list.m_hWnd, nullptr);
@@ -219,7 +219,7 @@ TEST_F(ValidationTest, LeavingAPageWithTooLongATextIsRefusedWithTheMessage) {
     ASSERT_TRUE(sheet.Create());
 
     sheet.SetActivePage(1);
-    Pump();
+    DispatchPending();
 
     EXPECT_EQ(sheet.GetActiveIndex(), 0);
     EXPECT_EQ(second.m_hWnd, nullptr);
@@ -232,7 +232,7 @@ TEST_F(ValidationTest, AShortEnoughTextLetsThePageGoAndReachesTheMember) {
     ASSERT_TRUE(sheet.Create());
 
     sheet.SetActivePage(1);
-    Pump();
+    DispatchPending();
 
     EXPECT_EQ(sheet.GetActiveIndex(), 1);
     EXPECT_EQ(MessageBoxes(), 0);

@@ -7,14 +7,6 @@ std::vector<std::string>& Events() {
     return events;
 }
 
-void Pump() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 BEGIN_MESSAGE_MAP(TestPage, CPropertyPage)
 ON_NOTIFY(LVN_ITEMCHANGED, IDC_TEST_LIST, &TestPage::OnListChanged)
 ON_NOTIFY(LVN_ITEMCHANGING, IDC_TEST_LIST, &TestPage::OnListChanging)

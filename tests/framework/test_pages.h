@@ -10,14 +10,14 @@
 
 #include "framework/test_dialogs.h"
 #include "platform/framework/framework.h"
+#include "support/message_pump.h"
 
 namespace framework_test {
 
+using testing_support::DispatchPending;
+
 // Everything the test pages did, in order, such as "First.OnInitDialog".
 std::vector<std::string>& Events();
-
-// Delivers every queued message of this thread.
-void Pump();
 
 class TestPage : public CPropertyPage {
   public:
@@ -29,7 +29,7 @@ class TestPage : public CPropertyPage {
     int lastScrollControlId = 0;
 
     CListCtrl m_list;
-    CComboBox m_combo;
+    CWnd m_combo;  // the customizer speaks to its combo box in messages
     CSliderCtrl m_slider;
     CString m_label;
     CString m_comboText;
