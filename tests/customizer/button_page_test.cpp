@@ -16,12 +16,14 @@
 #include "support/message_pump.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
+#include "support/start_menu.h"
 #include "support/wine_programs.h"
 
 using namespace kestrel;
 using testing_support::DispatchPending;
 using testing_support::ReadStringValue;
 using testing_support::RemoveTree;
+using testing_support::StartMenuFolder;
 
 namespace {
 
@@ -45,13 +47,6 @@ std::wstring SlotName(const wchar_t* format, int n) {
     wchar_t name[32];
     swprintf(name, 32, format, n);
     return name;
-}
-
-std::wstring StartMenuFolder() {
-    wchar_t programs[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, TRUE);
-    std::wstring path = programs;
-    return path.substr(0, path.rfind(L'\\'));
 }
 
 void MakeFile(const std::wstring& path) {

@@ -17,29 +17,21 @@
 #include "support/device_profile.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
+#include "support/start_menu.h"
 
 using namespace kestrel;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::Pair;
 using ::testing::UnorderedElementsAre;
+using testing_support::ProgramsFolder;
+using testing_support::StartMenuFolder;
 
 namespace {
 
 // ---------------------------------------------------------------------------------------
 // Files and folders in the prefix's real Start menu. Paths may pass the classic length
 // limit, so everything is made and removed through the "\\?\" form.
-
-std::wstring ProgramsFolder() {
-    wchar_t path[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROGRAMS, TRUE);
-    return path;
-}
-
-std::wstring StartMenuFolder() {
-    const std::wstring programs = ProgramsFolder();
-    return programs.substr(0, programs.rfind(L'\\'));
-}
 
 std::wstring Extended(const std::wstring& path) {
     return L"\\\\?\\" + path;

@@ -13,6 +13,7 @@
 #include "support/device_profile.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
+#include "support/stand_in_agent.h"
 #include "support/windows_sheet_result.h"
 
 namespace {
@@ -30,52 +31,17 @@ void CALLBACK PlayUser(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-// What the agent would see: each MSG_RELOAD, with the settings as they were at that moment.
-struct ReloadSeen {
-    DWORD doubleTime = 0;
-    bool doubleTimeStored = false;
-    std::wstring buttonName;
-};
-std::vector<ReloadSeen>* reloadsSeen = nullptr;
-
-LRESULT CALLBACK AgentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == kestrel::MSG_RELOAD && reloadsSeen) {
-        ReloadSeen seen;
-        seen.doubleTimeStored =
-            testing_support::ReadDwordValue(HKEY_CURRENT_USER, kestrel::kProductKeyPath,
-                                            kestrel::kValueDoubleTime, seen.doubleTime);
-        seen.buttonName = testing_support::ReadStringValue(
-            HKEY_CURRENT_USER, std::wstring(kestrel::kProductKeyPath) + L"\\40C1",
-            kestrel::kValueName);
-        reloadsSeen->push_back(seen);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 class ConfigAppTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing_support::SeedDeviceProfile();
         testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kestrel::kProductKeyPath);
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = AgentProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"ConfigAppTestAgent";
-        RegisterClassW(&windowClass);
-        agent = CreateWindowExW(0, L"ConfigAppTestAgent", L"", 0, 0, 0, 0, 0, nullptr, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
+        agent = standIn.Window();
         os.windowToFind = agent;
-        reloadsSeen = &reloads;
         userSteps = &steps;
         nextStep = 0;
     }
-    void TearDown() override {
-        userSteps = nullptr;
-        reloadsSeen = nullptr;
-        DestroyWindow(agent);
-        UnregisterClassW(L"ConfigAppTestAgent", GetModuleHandleW(nullptr));
-    }
+    void TearDown() override { userSteps = nullptr; }
 
     // Runs the application with the user's steps; true when InitInstance asked for a
     // message loop.
@@ -104,8 +70,10 @@ class ConfigAppTest : public ::testing::Test {
     }
 
     testing_support::RecordingOs os;
+    // What the agent would see: each MSG_RELOAD, with the settings as they were then.
+    testing_support::StandInAgent standIn{L"40C1", L"ConfigAppTestAgent", L""};
+    const std::vector<testing_support::StandInAgent::Reload>& reloads = standIn.Reloads();
     HWND agent = nullptr;
-    std::vector<ReloadSeen> reloads;
     std::vector<Step> steps;
 };
 
@@ -115,7 +83,7 @@ TEST_F(ConfigAppTest, OkTellsTheAgentOnceAfterBothPagesWrote) {
     ASSERT_EQ(reloads.size(), 1u);
     EXPECT_TRUE(reloads[0].doubleTimeStored);
     EXPECT_EQ(reloads[0].doubleTime, kestrel::kDefaultDoubleTime);
-    EXPECT_EQ(reloads[0].buttonName, testing_support::kDeviceButtons[0].name);
+    EXPECT_EQ(reloads[0].firstButtonName, testing_support::kDeviceButtons[0].name);
     EXPECT_EQ(AgentLookups(), 1u);
 }
 
@@ -128,7 +96,7 @@ TEST_F(ConfigAppTest, OkAsOnWindowsStillTellsTheAgent) {
     EXPECT_FALSE(Run());
     EXPECT_EQ(windows.modalSheets, 1);
     ASSERT_EQ(reloads.size(), 1u);
-    EXPECT_EQ(reloads[0].buttonName, testing_support::kDeviceButtons[0].name);
+    EXPECT_EQ(reloads[0].firstButtonName, testing_support::kDeviceButtons[0].name);
 }
 
 TEST_F(ConfigAppTest, OkWithoutAnAgentWindowSendsNothing) {

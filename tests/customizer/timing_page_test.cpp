@@ -9,12 +9,14 @@
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "customizer/timing_page.h"
+#include "support/message_pump.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
 
 namespace {
 
 using testing_support::DeleteKeyTree;
+using testing_support::DispatchPending;
 using testing_support::ReadDwordValue;
 using testing_support::SetDword;
 
@@ -47,15 +49,7 @@ class TimingSheet {
     }
     void PressOk() {
         SendMessageW(sheet.m_hWnd, PSM_PRESSBUTTON, PSBTN_OK, 0);
-        Drain();
-    }
-
-    static void Drain() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        DispatchPending();
     }
 
     HWND Item(int id) const { return GetDlgItem(page.m_hWnd, id); }

@@ -27,12 +27,9 @@ class AgentRoundTripTest : public SystemFixture {
         ASSERT_TRUE(FileExists(newProgram_));
 
         // The first button runs the old program on a single press.
-        const std::wstring key = ButtonKeyPath(kFirstButton);
-        testing_support::SetString(HKEY_CURRENT_USER, key, kestrel::kValueName, kFirstButtonName);
-        testing_support::SetDword(HKEY_CURRENT_USER, key, kestrel::kValueEnabled, 1);
-        testing_support::SetDword(HKEY_CURRENT_USER, key, L"Enabled_0", 1);
-        testing_support::SetDword(HKEY_CURRENT_USER, key, L"Mode_0", kestrel::kActionProgram);
-        testing_support::SetString(HKEY_CURRENT_USER, key, L"Cmd_0", oldProgram_);
+        testing_support::SetString(HKEY_CURRENT_USER, ButtonKeyPath(kFirstButton),
+                                   kestrel::kValueName, kFirstButtonName);
+        testing_support::SeedButton(kFirstButton, {{0, kestrel::kActionProgram, oldProgram_}});
     }
 
     void TearDown() override {

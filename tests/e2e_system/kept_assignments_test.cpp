@@ -20,7 +20,7 @@ class KeptAssignmentsTest : public SystemFixture {
   protected:
     void SetUp() override {
         SystemFixture::SetUp();
-        agent_ = std::make_unique<FakeAgent>(kFirstButton);
+        agent_ = std::make_unique<StandInAgent>(kFirstButton);
         Store(kSlots[0], 9, L"from a later version");
         Store(kSlots[1], kestrel::kActionProgram, L"C:\\windows\\notepad.exe");
         Store(kSlots[2], kestrel::kActionProgram,
@@ -44,11 +44,7 @@ class KeptAssignmentsTest : public SystemFixture {
         return name;
     }
     static void Store(const StoredSlot& slot, DWORD mode, const std::wstring& command) {
-        const std::wstring key = ButtonKeyPath(slot.keyName);
-        testing_support::SetDword(HKEY_CURRENT_USER, key, Name(L"Mode_%d", slot.n).c_str(), mode);
-        testing_support::SetString(HKEY_CURRENT_USER, key, Name(L"Cmd_%d", slot.n).c_str(),
-                                   command);
-        testing_support::SetDword(HKEY_CURRENT_USER, key, Name(L"Enabled_%d", slot.n).c_str(), 1);
+        testing_support::SeedSlot(slot.keyName, {slot.n, mode, command});
     }
     static testing_support::RawValue Raw(const StoredSlot& slot, const wchar_t* format) {
         return testing_support::ReadRaw(HKEY_CURRENT_USER, ButtonKeyPath(slot.keyName),
@@ -63,7 +59,7 @@ class KeptAssignmentsTest : public SystemFixture {
                cmd.found && cmd.type == cmdBefore.type && cmd.bytes == cmdBefore.bytes;
     }
 
-    std::unique_ptr<FakeAgent> agent_;
+    std::unique_ptr<StandInAgent> agent_;
     std::vector<testing_support::RawValue> before_;
 };
 

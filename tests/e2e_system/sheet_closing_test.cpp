@@ -9,11 +9,11 @@ class SheetClosingTest : public SystemFixture {
   protected:
     void SetUp() override {
         SystemFixture::SetUp();
-        agent_ = std::make_unique<FakeAgent>(kFirstButton);
+        agent_ = std::make_unique<StandInAgent>(kFirstButton);
         ASSERT_NE(agent_->Window(), nullptr);
     }
 
-    std::unique_ptr<FakeAgent> agent_;
+    std::unique_ptr<StandInAgent> agent_;
 };
 
 TEST_F(SheetClosingTest, OkStoresBothPagesThenSendsExactlyOneReloadThenEnds) {
@@ -25,7 +25,7 @@ TEST_F(SheetClosingTest, OkStoresBothPagesThenSendsExactlyOneReloadThenEnds) {
     CloseWith(*customizer_, sheet_, PSBTN_OK);
 
     ASSERT_EQ(agent_->Reloads().size(), 1u);
-    const FakeAgent::Reload& reload = agent_->Reloads()[0];
+    const StandInAgent::Reload& reload = agent_->Reloads()[0];
     // Both pages had written when the message arrived.
     EXPECT_TRUE(reload.doubleTimeStored);
     EXPECT_EQ(reload.doubleTime, 150u);

@@ -12,8 +12,11 @@
 
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
+#include "support/button_settings.h"
 #include "support/message_pump.h"
 #include "support/registry.h"
+#include "support/stand_in_agent.h"
+#include "support/start_menu.h"
 #include "support/wine_programs.h"
 
 namespace e2e {
@@ -21,11 +24,14 @@ namespace e2e {
 inline constexpr wchar_t kSheetTitle[] = L"Kestrel設定";
 inline constexpr DWORD kPatience = 15000;  // a Wine process start can take seconds
 
+using testing_support::ButtonKeyPath;
 using testing_support::ClassOf;
 using testing_support::FileExists;
 using testing_support::HostPath;
 using testing_support::ProcessOf;
 using testing_support::Pump;
+using testing_support::StandInAgent;
+using testing_support::StartMenuFolder;
 using testing_support::StartsRecorded;
 using testing_support::TextOf;
 using testing_support::TopLevelWindowsOf;
@@ -144,92 +150,9 @@ inline bool Dismiss(HWND box) {
     return WaitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
-inline std::wstring ButtonKeyPath(const wchar_t* keyName) {
-    return std::wstring(kestrel::kProductKeyPath) + L"\\" + keyName;
-}
-
 inline bool ReadProductDword(const wchar_t* name, DWORD& value) {
     return testing_support::ReadDwordValue(HKEY_CURRENT_USER, kestrel::kProductKeyPath, name,
                                            value);
-}
-
-// Stands in for the agent: a window of the agent's class and title in this process that
-// counts MSG_RELOAD and notes what the settings held when each one arrived.
-class FakeAgent {
-  public:
-    struct Reload {
-        bool doubleTimeStored = false;
-        DWORD doubleTime = 0;
-        bool holdTimeStored = false;
-        DWORD holdTime = 0;
-        std::wstring firstButtonName;  // "Name" of the first button's settings key
-        WPARAM wParam = 0;
-        LPARAM lParam = 0;
-    };
-
-    explicit FakeAgent(const wchar_t* firstButtonKey) : firstButtonKey_(firstButtonKey) {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = &FakeAgent::Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kestrel::kAgentClassName;
-        RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(0, kestrel::kAgentClassName, kestrel::kAgentWindowTitle, 0,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), this);
-    }
-    ~FakeAgent() {
-        DestroyWindow(window_);
-        UnregisterClassW(kestrel::kAgentClassName, GetModuleHandleW(nullptr));
-    }
-    FakeAgent(const FakeAgent&) = delete;
-    FakeAgent& operator=(const FakeAgent&) = delete;
-
-    HWND Window() const { return window_; }
-    const std::vector<Reload>& Reloads() const { return reloads_; }
-    // Whether the customizer was still running when the first reload arrived.
-    bool customizerAliveAtReload = false;
-    std::function<bool()> customizerAlive;
-
-  private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-            SetWindowLongPtrW(window, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<FakeAgent*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self && message == kestrel::MSG_RELOAD) {
-            self->NoteReload(wParam, lParam);
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    void NoteReload(WPARAM wParam, LPARAM lParam) {
-        Reload reload;
-        reload.doubleTimeStored = ReadProductDword(kestrel::kValueDoubleTime, reload.doubleTime);
-        reload.holdTimeStored = ReadProductDword(kestrel::kValueHoldTime, reload.holdTime);
-        reload.firstButtonName = testing_support::ReadStringValue(
-            HKEY_CURRENT_USER, ButtonKeyPath(firstButtonKey_.c_str()), kestrel::kValueName);
-        reload.wParam = wParam;
-        reload.lParam = lParam;
-        if (reloads_.empty() && customizerAlive) {
-            customizerAliveAtReload = customizerAlive();
-        }
-        reloads_.push_back(reload);
-    }
-
-    std::wstring firstButtonKey_;
-    HWND window_ = nullptr;
-    std::vector<Reload> reloads_;
-};
-
-// The folder whose shortcuts and programs the customizer offers: the Start menu itself.
-inline std::wstring StartMenuFolder() {
-    wchar_t programs[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, TRUE);
-    std::wstring folder = programs;
-    return folder.substr(0, folder.rfind(L'\\'));
 }
 
 }  // namespace e2e
