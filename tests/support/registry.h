@@ -8,7 +8,9 @@
 
 namespace testing_support {
 
-inline void DeleteKeyTree(HKEY root, const wchar_t* path) { RegDeleteTreeW(root, path); }
+inline void DeleteKeyTree(HKEY root, const wchar_t* path) {
+    RegDeleteTreeW(root, path);
+}
 
 inline void SetValue(HKEY root, const std::wstring& path, const wchar_t* name, DWORD type,
                      const void* data, DWORD size) {
