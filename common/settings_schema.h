@@ -68,12 +68,11 @@ inline constexpr UINT MSG_RESTORE_TEMP = 45002;
 inline constexpr UINT MSG_TRAY = WM_APP + 100;  // 32868
 inline constexpr UINT kTrayIconId = 1;
 
-
 // The classifier's one window timer.
 inline constexpr UINT_PTR TIMER_PRESS = 1025;
 
 // Hot keys: every enabled button owns a base id and its Shift and Ctrl variants.
-inline constexpr UINT kModKeyUp = 0x1000;  // MOD_KEYUP: report the release too
+inline constexpr UINT kModKeyUp = 0x1000;           // MOD_KEYUP: report the release too
 inline constexpr UINT kHotKeyModsPlain = 0x1008;    // MOD_WIN | MOD_KEYUP
 inline constexpr UINT kHotKeyModsShift = 0x100C;    // MOD_WIN | MOD_SHIFT | MOD_KEYUP
 inline constexpr UINT kHotKeyModsControl = 0x100A;  // MOD_WIN | MOD_CONTROL | MOD_KEYUP
