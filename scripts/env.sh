@@ -102,8 +102,9 @@ start_xvfb() {
 configure_fonts() {
     local face
     for face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "MS UI Gothic"; do
-        wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic /f \
-            >/dev/null 2>&1
+        quietly "mapping the font $face (wine64 reg add)" \
+            timeout 120 wine64 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" \
+            /d IPAPGothic /f || return 1
     done
 }
 
@@ -122,7 +123,7 @@ start_wine() {
         quietly "making the Wine prefix $WINEPREFIX (wineboot)" \
             timeout 300 wine64 wineboot -i || return 1
     fi
-    configure_fonts
+    configure_fonts || return 1
     unmanaged_windows_for hostile_tests.exe
 }
 
