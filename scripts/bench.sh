@@ -41,6 +41,9 @@ fi
 
 report="$KESTREL_ROOT/docs/performance.md"
 mkdir -p "$(dirname "$report")"
+# The sections written by hand below the table (from its first "## " heading on) stay.
+notes=""
+[ -f "$report" ] && notes=$(awk '/^## /{keep=1} keep' "$report")
 {
     echo "# Performance"
     echo
@@ -52,6 +55,10 @@ mkdir -p "$(dirname "$report")"
     echo "| Figure | Median | Worst | Unit | Aim |"
     echo "|---|---:|---:|---|---|"
     awk -F'\t' '{ printf "| %s | %s | %s | %s | %s |\n", $1, $2, $3, $4, $5 }' "$rows"
+    if [ -n "$notes" ]; then
+        echo
+        printf '%s\n' "$notes"
+    fi
 } >"$report"
 rm -f "$rows"
 cat "$report"
