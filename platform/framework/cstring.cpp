@@ -12,29 +12,6 @@ CString::CString(const wchar_t* text, int length) {
     }
 }
 
-wchar_t CString::GetAt(int index) const {
-    if (index < 0 || index >= GetLength()) {
-        return L'\0';
-    }
-    return m_text[static_cast<size_t>(index)];
-}
-
-int CString::Find(wchar_t ch, int start) const {
-    if (start < 0 || start > GetLength()) {
-        return -1;
-    }
-    size_t found = m_text.find(ch, static_cast<size_t>(start));
-    return found == std::wstring::npos ? -1 : static_cast<int>(found);
-}
-
-int CString::Find(const wchar_t* text, int start) const {
-    if (!text || start < 0 || start > GetLength()) {
-        return -1;
-    }
-    size_t found = m_text.find(text, static_cast<size_t>(start));
-    return found == std::wstring::npos ? -1 : static_cast<int>(found);
-}
-
 int CString::ReverseFind(wchar_t ch) const {
     size_t found = m_text.rfind(ch);
     return found == std::wstring::npos ? -1 : static_cast<int>(found);
@@ -61,22 +38,8 @@ CString CString::Mid(int first, int count) const {
     return CString(m_text.substr(static_cast<size_t>(first), static_cast<size_t>(count)));
 }
 
-CString CString::Right(int count) const {
-    if (count <= 0) {
-        return CString();
-    }
-    if (count >= GetLength()) {
-        return *this;
-    }
-    return CString(m_text.substr(m_text.size() - static_cast<size_t>(count)));
-}
-
 int CString::Compare(const wchar_t* other) const {
     return wcscmp(m_text.c_str(), other ? other : L"");
-}
-
-int CString::CompareNoCase(const wchar_t* other) const {
-    return _wcsicmp(m_text.c_str(), other ? other : L"");
 }
 
 CString& CString::operator=(const wchar_t* text) {

@@ -19,18 +19,13 @@ class CString {
     operator const wchar_t*() const { return m_text.c_str(); }  // NOLINT
     const std::wstring& Std() const { return m_text; }
 
-    wchar_t GetAt(int index) const;
-    int Find(wchar_t ch, int start = 0) const;
-    int Find(const wchar_t* text, int start = 0) const;
     int ReverseFind(wchar_t ch) const;
     CString Left(int count) const;
     CString Mid(int first) const;
     CString Mid(int first, int count) const;
-    CString Right(int count) const;
 
-    // Exact comparison and comparison without regard to case: <0, 0 or >0.
+    // Exact comparison: <0, 0 or >0.
     int Compare(const wchar_t* other) const;
-    int CompareNoCase(const wchar_t* other) const;
 
     CString& operator=(const wchar_t* text);
     CString& operator+=(const CString& text);
