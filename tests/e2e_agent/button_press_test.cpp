@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "e2e_agent/agent_harness.h"
+#include "e2e_agent/seeded_agent_test.h"
 
 using namespace e2e_agent;
 using kestrel::kActionKeySequence;
@@ -27,12 +27,9 @@ constexpr BYTE kSingleButton = 0xC2;  // single "4" only
 constexpr BYTE kProgramButton = 0xC3;
 constexpr BYTE kStandardButton = 0xC4;
 
-class ButtonPressTest : public ::testing::Test {
+class ButtonPressTest : public SeededAgentTest {
   protected:
-    void SetUp() override {
-        ClearSettings();
-        ReleaseModifiers();
-        ASSERT_EQ(AgentWindowCount(), 0) << "an agent from elsewhere is running";
+    void Seed() override {
         launched = folder.CopyProof(L"launched.exe");
         SeedTimes(kDoubleTime, kHoldTime);
         SeedButton(L"40C1", {{0, kActionKeySequence, L"#1#"},
@@ -41,20 +38,6 @@ class ButtonPressTest : public ::testing::Test {
         SeedButton(L"40C2", {{0, kActionKeySequence, L"#4#"}});
         SeedButton(L"40C3", {{0, kActionProgram, launched}});
         SeedButton(L"40C4", {{0, kActionStandardButton, L""}});
-        agent = folder.StartAgent();
-        ASSERT_TRUE(agent);
-        window = AgentFolder::WaitForWindow(agent);
-        ASSERT_TRUE(window);
-        Pump(200);
-        observer.Clear();
-    }
-    void TearDown() override {
-        ReleaseModifiers();
-        if (window) {
-            SendTo(window, WM_CLOSE);
-            AgentFolder::WaitForExit(agent, 5000);
-        }
-        ClearSettings();
     }
 
     // Waits for the agent to type `key`; its moment, or a negative value when it did not.
@@ -94,19 +77,9 @@ class ButtonPressTest : public ::testing::Test {
         }
         return count;
     }
-    int TimesTyped(char key) {
-        int count = 0;
-        for (const KeyObserver::Event& e : observer.Events()) {
-            count += e.vk == static_cast<DWORD>(key) && !e.up && e.extra == 1;
-        }
-        return count;
-    }
+    int TimesTyped(char key) { return Count(static_cast<DWORD>(key), false, 1); }
 
-    KeyObserver observer;  // before the agent, so its hook is the older one
-    AgentFolder folder;
     std::wstring launched;
-    HANDLE agent = nullptr;
-    HWND window = nullptr;
 };
 
 TEST_F(ButtonPressTest, SinglePressRunsOnceTheDoubleTimeAfterTheReleaseHasPassed) {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "e2e_agent/agent_harness.h"
+#include "e2e_agent/seeded_agent_test.h"
 #include "platform/hotkeys.h"
 
 using namespace e2e_agent;
@@ -20,32 +20,15 @@ constexpr BYTE kFullKey = VK_F13;      // single "1", double "2", hold "3"
 constexpr BYTE kStandardKey = VK_F14;  // its standard function
 constexpr BYTE kLatchButton = 0xC2;    // a handheld button that toggles the Shift latch
 
-class DesktopKeysTest : public ::testing::Test {
+class DesktopKeysTest : public SeededAgentTest {
   protected:
-    void SetUp() override {
-        ClearSettings();
-        ReleaseModifiers();
-        ASSERT_EQ(AgentWindowCount(), 0) << "an agent from elsewhere is running";
+    void Seed() override {
         SeedTimes(kDoubleTime, kHoldTime);
         SeedButton(L"407C", {{0, kestrel::kActionKeySequence, L"#1#"},
                              {1, kestrel::kActionKeySequence, L"#2#"},
                              {2, kestrel::kActionKeySequence, L"#3#"}});
         SeedButton(L"407D", {{0, kestrel::kActionStandardButton, L""}});
         SeedButton(L"40C2", {{0, kestrel::kActionLatch, L"S"}});
-        agent = folder.StartAgent();
-        ASSERT_TRUE(agent);
-        window = AgentFolder::WaitForWindow(agent);
-        ASSERT_TRUE(window);
-        Pump(200);
-        observer.Clear();
-    }
-    void TearDown() override {
-        ReleaseModifiers();
-        if (window) {
-            SendTo(window, WM_CLOSE);
-            AgentFolder::WaitForExit(agent, 5000);
-        }
-        ClearSettings();
     }
 
     // The keys the agent typed as actions (extra information 1), in order, once the story
@@ -62,13 +45,6 @@ class DesktopKeysTest : public ::testing::Test {
     }
     bool WaitForAction(char key) {
         return WaitUntil([&] { return observer.Find(key, false, 1); }, 3000);
-    }
-    int Count(DWORD vk, bool up, ULONG_PTR extra) {
-        int count = 0;
-        for (const KeyObserver::Event& e : observer.Events()) {
-            count += e.vk == vk && e.up == up && e.extra == extra;
-        }
-        return count;
     }
     int MaskTaps() { return Count(platform::kMaskKey, false, platform::kMaskExtraInfo); }
 
@@ -91,11 +67,6 @@ class DesktopKeysTest : public ::testing::Test {
         ASSERT_TRUE(WaitForAction('3'));
         up();
     }
-
-    KeyObserver observer;  // before the agent, so its hook is the older one
-    AgentFolder folder;
-    HANDLE agent = nullptr;
-    HWND window = nullptr;
 };
 
 TEST_F(DesktopKeysTest, BareKeyGivesSingleDoubleAndHoldWithoutAMask) {
