@@ -462,16 +462,15 @@ void AgentUnderFireTest::RunCase(AgentThread*& agent, uint32_t seed) {
         sentMessages.LearnTable();
         // A few messages come through the queue from this thread, the rest as a stretch
         // that the agent's loop dispatches itself.
+        std::vector<MSG> posted;
         std::vector<MSG> stretch;
         for (int m = 0; m < kMessagesPerStretch; ++m) {
             const MSG next = stream.Next();
-            if (m < kPostedPerStretch) {
-                agent->Post(next.message, next.wParam, next.lParam);
-            } else {
-                stretch.push_back(next);
-            }
+            (m < kPostedPerStretch ? posted : stretch).push_back(next);
         }
-        // Another program rewrites the settings, then asks for a reload.
+        // Another program rewrites the settings, then asks for a reload. The rewrite is done
+        // before anything is posted: the agent handles a posted message at once, and a
+        // reload among them would read, and create keys in, settings half rewritten.
         const bool rewrite = stream.Chance(15);
         if (rewrite) {
             settings.RefillSettings();
@@ -484,7 +483,11 @@ void AgentUnderFireTest::RunCase(AgentThread*& agent, uint32_t seed) {
         }
         messages_ += kMessagesPerStretch + (reloadLast ? 1 : 0);
         const long long reentriesBefore = reentries_;
+        // In place before the first post, for the same reason.
         LetSentMessagesIn(sentMessages);
+        for (const MSG& message : posted) {
+            agent->Post(message.message, message.wParam, message.lParam);
+        }
         const bool answered = agent->Deliver(stretch);
         os_.whileWaiting = nullptr;
         ASSERT_TRUE(answered) << "the agent stopped answering";
