@@ -48,9 +48,28 @@ wait_for() {
     done
 }
 
+# setup "what" command...: a step the checks rest on. A Wine start can time out on a
+# loaded machine, so it is tried three times, and named when it still fails.
+setup() {
+    local what=$1 attempt
+    shift
+    for attempt in 1 2 3; do
+        if "$@" >/dev/null 2>&1; then
+            return 0
+        fi
+        echo "setup: $what failed (attempt $attempt)"
+    done
+    failures=$((failures + 1))
+    echo "FAILED: setup: $what"
+}
+
 win() { timeout 60 wine64 "$@" 2>/dev/null | tr -d '\r'; }
 contains() { grep -qF -- "$1" <<<"$2"; }
 reg_has() { timeout 60 wine64 reg query "$@" >/dev/null 2>&1; }
+# Deleting a key that is not there fails, so ask first.
+reg_absent() { ! reg_has "$1" || timeout 120 wine64 reg delete "$1" /f; }
+reg_set() { timeout 120 wine64 reg add "$@" /f; }
+import_device_list() { timeout 120 wine64 reg import "$(win winepath -w "$device_list")"; }
 # The subkey names of the button list, one a line.
 list_keys() {
     win reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' | sed -n 's/^.*\\Keys\\\(.*\)$/\1/p'
@@ -78,8 +97,8 @@ uninstall() {
 }
 
 # A machine as a new user has it: no button list, no Kestrel settings.
-timeout 60 wine64 reg delete "$list_key" /f >/dev/null 2>&1
-timeout 60 wine64 reg delete "$settings_key" /f >/dev/null 2>&1
+setup "remove the button list" reg_absent "$list_key"
+setup "remove the settings" reg_absent "$settings_key"
 
 echo "--- a desktop PC without a button list"
 timeout 300 wine64 "$installer" /S
@@ -107,10 +126,10 @@ win "$message_tool" sheet post 0x471 5 0 >/dev/null # PSM_PRESSBUTTON: Cancel
 wait_for 30 bash -c "! timeout 60 wine64 '$message_tool' sheet send 0 0 0 >/dev/null 2>&1"
 
 # F13 types Ctrl+A on a single press, as the customizer would store it.
-timeout 60 wine64 reg add "$settings_key\\407C" /v Enabled /t REG_DWORD /d 1 /f >/dev/null 2>&1
-timeout 60 wine64 reg add "$settings_key\\407C" /v Enabled_0 /t REG_DWORD /d 1 /f >/dev/null 2>&1
-timeout 60 wine64 reg add "$settings_key\\407C" /v Mode_0 /t REG_DWORD /d 2 /f >/dev/null 2>&1
-timeout 60 wine64 reg add "$settings_key\\407C" /v Cmd_0 /d '#AC' /f >/dev/null 2>&1
+setup "F13 enabled" reg_set "$settings_key\\407C" /v Enabled /t REG_DWORD /d 1
+setup "F13 single press enabled" reg_set "$settings_key\\407C" /v Enabled_0 /t REG_DWORD /d 1
+setup "F13 single press types keys" reg_set "$settings_key\\407C" /v Mode_0 /t REG_DWORD /d 2
+setup "F13 single press types Ctrl+A" reg_set "$settings_key\\407C" /v Cmd_0 /d '#AC'
 win "$message_tool" agent send 45000 0 0 >/dev/null # MSG_RELOAD
 pressed=$(win "$press_tool" 7C single)
 echo "$pressed"
@@ -127,7 +146,7 @@ check "the agent has ended" bash -c "! timeout 60 wine64 '$message_tool' agent s
 check "the user's settings stay" reg_has "$settings_key\\407C"
 
 echo "--- a machine that has a button list"
-timeout 60 wine64 reg import "$(win winepath -w "$device_list")" >/dev/null 2>&1
+setup "import the device's button list" import_device_list
 before=$(list_snapshot)
 check "the device list is in place" test "$(list_keys | tr '\n' ' ')" = "40C1 40C2 40C3 40C4 40C5 40C6 "
 timeout 300 wine64 "$installer" /S
@@ -136,7 +155,7 @@ check "install leaves the list as it was" test "$(list_snapshot)" = "$before"
 wait_for 30 agent_runs
 uninstall
 check "uninstall leaves the list as it was" test "$(list_snapshot)" = "$before"
-timeout 60 wine64 reg delete "$settings_key" /f >/dev/null 2>&1
+setup "remove the settings" reg_absent "$settings_key"
 
 echo "installer: $passes passed, $failures failed"
 [ "$failures" -eq 0 ]
