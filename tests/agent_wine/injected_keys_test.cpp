@@ -13,6 +13,7 @@
 #include "agent/latches.h"
 #include "press_window.h"
 #include "support/press_state.h"
+#include "support/test_window.h"
 
 using namespace kestrel;
 using ::testing::ElementsAre;
@@ -77,13 +78,8 @@ LRESULT CALLBACK HotKeyWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 class InjectedKeysTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = HotKeyWndProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"KestrelInjectedKeysTest";
-        RegisterClassW(&windowClass);
-        window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10,
-                                 nullptr, nullptr, windowClass.hInstance, nullptr);
+        window = testing_support::MakeTestWindow(L"KestrelInjectedKeysTest", HotKeyWndProc,
+                                                 WS_OVERLAPPED, 10, 10);
         ASSERT_NE(window, nullptr);
         agentWindow = window;
         hook = SetWindowsHookExW(WH_KEYBOARD_LL, WatchKeys, GetModuleHandleW(nullptr), 0);

@@ -5,6 +5,7 @@
 
 #include "agent/classifier.h"
 #include "support/message_pump.h"
+#include "support/test_window.h"
 
 namespace agent_wine {
 
@@ -30,13 +31,8 @@ inline LRESULT CALLBACK PressWndProc(HWND window, UINT message, WPARAM wParam, L
 }
 
 inline HWND CreatePressWindow() {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = PressWndProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"KestrelPressTestWindow";
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                           nullptr, windowClass.hInstance, nullptr);
+    return testing_support::MakeTestWindow(L"KestrelPressTestWindow", PressWndProc, WS_OVERLAPPED,
+                                           10, 10);
 }
 
 }  // namespace agent_wine

@@ -7,22 +7,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/hotkey_test_keys.h"
+
 using namespace platform;
+using hotkey_test::kButton;
+using hotkey_test::kControl;
+using hotkey_test::kPlain;
+using hotkey_test::kShift;
 
 namespace {
 
-constexpr UINT kButton = 0xC1;
-constexpr UINT kPlain = MOD_WIN | MOD_KEYUP;
-constexpr UINT kShift = MOD_WIN | MOD_SHIFT | MOD_KEYUP;
-constexpr UINT kControl = MOD_WIN | MOD_CONTROL | MOD_KEYUP;
 const HWND kWindow = reinterpret_cast<HWND>(0x100);
 
 // One report as "id down" or "id up", so a story reads as what the window receives.
 std::vector<std::string> Reports(const KeyDecision& decision) {
     std::vector<std::string> out;
     for (int i = 0; i < decision.reportCount; ++i) {
-        const bool up = (LOWORD(decision.reports[i].lParam) & MOD_KEYUP) != 0;
-        out.push_back(std::to_string(decision.reports[i].id) + (up ? " up" : " down"));
+        out.push_back(hotkey_test::ReportText(static_cast<WPARAM>(decision.reports[i].id),
+                                              decision.reports[i].lParam));
     }
     return out;
 }

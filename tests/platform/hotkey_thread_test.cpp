@@ -9,44 +9,23 @@
 #include <thread>
 #include <vector>
 
+#include "platform/hotkey_test_keys.h"
 #include "platform/hotkeys.h"
 #include "support/message_pump.h"  // NowMs
+#include "support/test_window.h"
 
 using namespace platform;
+using namespace hotkey_test;
 using testing_support::NowMs;
 
 namespace {
 
-constexpr UINT kButton = 0xC1;
-constexpr UINT kPlain = MOD_WIN | MOD_KEYUP;
-constexpr UINT kShift = MOD_WIN | MOD_SHIFT | MOD_KEYUP;
 constexpr double kPatienceMs = 10000;
-
-LRESULT CALLBACK PlainWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return DefWindowProcW(w, m, wp, lp);
-}
-
-void Key(BYTE vk, bool up) {
-    keybd_event(vk, 0, up ? KEYEVENTF_KEYUP : 0, 0);
-}
-
-void PressWithWin(BYTE vk = kButton) {
-    Key(VK_LWIN, false);
-    Key(vk, false);
-    Key(vk, true);
-    Key(VK_LWIN, true);
-}
 
 class HotKeyThreadTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSW windowClass = {};
-        windowClass.lpfnWndProc = PlainWndProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"HotKeyThreadTestWindow";
-        RegisterClassW(&windowClass);
-        window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                 nullptr, windowClass.hInstance, nullptr);
+        window = testing_support::MakeTestWindow(L"HotKeyThreadTestWindow");
         ASSERT_TRUE(window);
         ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, kPlain, kButton));
         ASSERT_TRUE(RegisterKeyUpHotKey(window, 16, kShift, kButton));
@@ -65,8 +44,7 @@ class HotKeyThreadTest : public ::testing::Test {
         std::vector<std::string> found;
         MSG message;
         while (PeekMessageW(&message, window, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
-            const bool up = (LOWORD(message.lParam) & MOD_KEYUP) != 0;
-            found.push_back(std::to_string(message.wParam) + (up ? " up" : " down"));
+            found.push_back(ReportText(message.wParam, message.lParam));
         }
         return found;
     }
@@ -97,7 +75,7 @@ TEST_F(HotKeyThreadTest, TypingGoesOnWhileTheRegisteringThreadIsBlockedAndNoPres
     std::thread typist([&took] {
         auto timed = [&took](BYTE vk, bool up) {
             const double start = NowMs();
-            Key(vk, up);
+            up ? Up(vk) : Down(vk);
             took.push_back(NowMs() - start);
         };
         Sleep(300);
@@ -195,16 +173,16 @@ TEST_F(HotKeyThreadTest, AReplayedPressIsPastTheHookBeforeTheHotKeyReturns) {
 
 TEST_F(HotKeyThreadTest, AHookTheSystemDroppedIsBackAfterTheNextKeyItMissed) {
     test_access::DropHookSilently();
-    Key('A', false);  // typing the dropped hook never sees
-    Key('A', true);
+    Down('A');  // typing the dropped hook never sees
+    Up('A');
 
     EXPECT_TRUE(PressUntilReported());
 }
 
 TEST_F(HotKeyThreadTest, AHookTheSystemDroppedIsBackByTheNextRegistration) {
     test_access::DropHookSilently();
-    Key('A', false);
-    Key('A', true);
+    Down('A');
+    Up('A');
     Sleep(150);  // no longer on its way to the hook
 
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 32, MOD_WIN | MOD_CONTROL | MOD_KEYUP, kButton));

@@ -5,17 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/hotkey_test_keys.h"
 #include "support/message_pump.h"
+#include "support/test_window.h"
 
 using namespace platform;
+using namespace hotkey_test;
 
 namespace {
 
-constexpr UINT kButton = 0xC1;
 constexpr UINT kOtherButton = 0xC2;
-constexpr UINT kPlain = MOD_WIN | MOD_KEYUP;
-constexpr UINT kShift = MOD_WIN | MOD_SHIFT | MOD_KEYUP;
-constexpr UINT kControl = MOD_WIN | MOD_CONTROL | MOD_KEYUP;
 
 struct HotKey {
     WPARAM id;
@@ -46,18 +45,8 @@ LRESULT CALLBACK ObserverHook(int code, WPARAM message, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, message, lParam);
 }
 
-LRESULT CALLBACK PlainWndProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    return DefWindowProcW(w, m, wp, lp);
-}
-
 HWND MakeWindow() {
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = PlainWndProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"HotKeyTestWindow";
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, L"HotKeyTestWindow", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    return testing_support::MakeTestWindow(L"HotKeyTestWindow");
 }
 
 using Reports = std::vector<HotKey>;
@@ -94,9 +83,6 @@ class HotKeyTest : public ::testing::Test {
         testing_support::DiscardPending();
     }
 
-    static void Down(BYTE vk, DWORD flags = 0) { keybd_event(vk, 0, flags, 0); }
-    static void Up(BYTE vk, DWORD flags = 0) { keybd_event(vk, 0, flags | KEYEVENTF_KEYUP, 0); }
-
     // The WM_HOTKEY messages posted so far to `target` (the test window when null).
     std::vector<HotKey> Posted(HWND target = nullptr) {
         std::vector<HotKey> found;
@@ -107,13 +93,6 @@ class HotKeyTest : public ::testing::Test {
         return found;
     }
 
-    // A whole press of `vk` with the Windows key `win` held around it.
-    static void PressWithWin(BYTE vk = kButton, BYTE win = VK_LWIN) {
-        Down(win);
-        Down(vk);
-        Up(vk);
-        Up(win);
-    }
     // What one press of registration `id` reports: its key-down, then its key-up.
     static Reports DownAndUp(WPARAM id) {
         return {{id, MOD_WIN, kButton}, {id, MOD_WIN | MOD_KEYUP, kButton}};
