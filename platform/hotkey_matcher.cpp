@@ -29,15 +29,6 @@ bool HotKeyMatcher::Remove(HWND window, int id) {
     return false;
 }
 
-bool HotKeyMatcher::Holds(HWND window, int id) const {
-    for (const Registration& r : registrations_) {
-        if (r.window == window && r.id == id) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool HotKeyMatcher::Concerns(DWORD vk, std::vector<HWND>* windows) const {
     bool concerns = false;
     for (const Registration& r : registrations_) {
@@ -72,6 +63,14 @@ void HotKeyMatcher::AddReport(KeyDecision* decision, const Registration& r, bool
     decision->reports[decision->reportCount++] = {r.window, r.id, MAKELPARAM(modifiers, r.vk)};
 }
 
+// The press is over; a registration that asked for releases hears of it.
+void HotKeyMatcher::EndPress(KeyDecision* decision, Registration& r) {
+    r.down = false;
+    if (r.modifiers & MOD_KEYUP) {
+        AddReport(decision, r, true);
+    }
+}
+
 KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone) {
     KeyDecision decision;
     // A window destroyed without unregistering must not keep swallowing its key.
@@ -86,10 +85,7 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
             continue;
         }
         if (event.up) {
-            r.down = false;
-            if (r.modifiers & MOD_KEYUP) {
-                AddReport(&decision, r, true);
-            }
+            EndPress(&decision, r);
             decision.swallow = true;
             return decision;
         }
@@ -104,10 +100,7 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
             decision.swallow = true;
             return decision;
         }
-        r.down = false;
-        if (r.modifiers & MOD_KEYUP) {
-            AddReport(&decision, r, true);
-        }
+        EndPress(&decision, r);
         break;
     }
     if (event.up) {

@@ -45,7 +45,6 @@ class HotKeyMatcher {
     void Add(HWND window, int id, UINT modifiers, UINT vk);
     bool Remove(HWND window, int id);
     int Count() const { return static_cast<int>(registrations_.size()); }
-    bool Holds(HWND window, int id) const;
 
     // A key-down of a key still marked down counts as the keyboard's auto-repeat only this
     // long after that key's last key-down; later, its key-up must have been missed.
@@ -70,6 +69,7 @@ class HotKeyMatcher {
     };
     static bool Matches(const Registration& r, DWORD vk, UINT held);
     static void AddReport(KeyDecision* decision, const Registration& r, bool up);
+    static void EndPress(KeyDecision* decision, Registration& r);
 
     std::vector<Registration> registrations_;
     DWORD repeatWindowMs_ = 750;

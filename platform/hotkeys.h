@@ -56,8 +56,8 @@ int KeyUpHotKeyCount();
 // keybd_event that returns only once the layer's hook has seen the event (or after half a
 // second, should another program's hook swallow it first). A caller that unregisters a
 // hot key, injects its key and registers it again can thus be sure that the injected key
-// went past while the hot key was out of the way, as it would with the hook on its own
-// thread.
+// went past while the hot key was out of the way, as it did when the hook ran on the
+// registering thread.
 void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
 
 // For tests only.
