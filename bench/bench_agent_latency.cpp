@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_agent.h"
 #include "bench/bench_common.h"
-#include "e2e_agent/agent_harness.h"
 
 using namespace e2e_agent;
 
@@ -49,9 +49,8 @@ int main() {
     KeyObserver observer;  // older than the agent's hook
     AgentFolder folder;
     HANDLE agent = nullptr;
-    HWND window = folder.StartAgentWindow(&agent);
+    HWND window = bench::StartAgentWindow(folder, &agent);
     if (!window) {
-        std::fprintf(stderr, "the agent did not start\n");
         return 1;
     }
     Pump(300);

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_agent.h"
 #include "bench/bench_common.h"
-#include "e2e_agent/agent_harness.h"
 
 using namespace e2e_agent;
 
@@ -55,9 +55,8 @@ int main() {
     for (int i = 0; i < kStarts; ++i) {
         AgentFolder folder;
         HANDLE agent = nullptr;
-        HWND window = folder.StartAgentWindow(&agent);
+        HWND window = bench::StartAgentWindow(folder, &agent);
         if (!window) {
-            std::fprintf(stderr, "the agent did not start\n");
             return 1;
         }
         Pump(500);

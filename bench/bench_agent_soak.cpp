@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_agent.h"
 #include "bench/bench_common.h"
-#include "e2e_agent/agent_harness.h"
 
 using namespace e2e_agent;
 using kestrel::kActionDeviceCommand;
@@ -304,10 +304,9 @@ int main(int argc, char** argv) {
     }
     SeedSoakSettings(folder.Path());
 
-    HANDLE agent = folder.StartAgent();
-    HWND window = agent ? AgentFolder::WaitForWindow(agent) : nullptr;
+    HANDLE agent = nullptr;
+    HWND window = bench::StartAgentWindow(folder, &agent);
     if (!window) {
-        std::fprintf(stderr, "the agent did not start\n");
         return 1;
     }
     Pump(1000);
