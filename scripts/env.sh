@@ -168,17 +168,31 @@ stop_wine() {
     return 0
 }
 
-# The hardware-button list of a typical handheld (profiles/device-buttons.reg), imported
-# into the current WINEPREFIX only when the prefix has no list yet: a list the machine
-# already has is never overwritten.
-seed_device_profile() {
-    timeout 120 wine64 reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' >/dev/null 2>&1 && return 0
-    local profile
-    profile=$(timeout 60 wine64 winepath -w "$KESTREL_ROOT/profiles/device-buttons.reg" \
-        2>/dev/null | tr -d '\r')
-    log "seeding the device's button list"
-    quietly "seeding the device's button list (wine64 reg import)" \
-        timeout 120 wine64 reg import "$profile"
+# import_profile FILE: registry data from profiles/ into the current WINEPREFIX.
+import_profile() {
+    quietly "importing profiles/$1 (wine64 reg import)" timeout 120 wine64 reg import \
+        "$(timeout 60 wine64 winepath -w "$KESTREL_ROOT/profiles/$1" 2>/dev/null | tr -d '\r')"
+}
+
+# seed_profile KEY FILE WHAT: imports profiles/FILE only where the prefix has no KEY yet, so
+# what the machine already has is never overwritten.
+seed_profile() {
+    if timeout 60 wine64 reg query "$1" >/dev/null 2>&1; then
+        log "keeping the $3 this prefix already has"
+        return 0
+    fi
+    log "seeding the $3 (profiles/$2)"
+    import_profile "$2"
+}
+
+# wait_for SECONDS command...: until the command succeeds, at most SECONDS.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.5
+    done
 }
 
 # build_targets DIR TARGET...: configures as build_all does, then builds only those targets.

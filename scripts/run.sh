@@ -56,29 +56,6 @@ install_programs() {
     cp "$build_dir/agent/Kestrel.exe" "$build_dir/customizer/KestrelConfig.exe" "$install_dir/"
 }
 
-windows_path() { timeout 60 wine64 winepath -w "$1" 2>/dev/null | tr -d '\r'; }
-
-# The button list, only where the prefix has none.
-seed_button_list() {
-    if timeout 60 wine64 reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' >/dev/null 2>&1; then
-        log "keeping the button list this prefix already has"
-        return 0
-    fi
-    log "seeding the button list (profiles/$button_list)"
-    quietly "seeding the button list (wine64 reg import)" \
-        timeout 120 wine64 reg import "$(windows_path "$KESTREL_ROOT/profiles/$button_list")"
-}
-
-seed_demo_settings() {
-    if timeout 60 wine64 reg query "$settings_key" >/dev/null 2>&1; then
-        log "keeping the Kestrel settings this prefix already has"
-        return 0
-    fi
-    log "seeding the demonstration settings (profiles/$demo_settings)"
-    quietly "seeding the demonstration settings (wine64 reg import)" \
-        timeout 120 wine64 reg import "$(windows_path "$KESTREL_ROOT/profiles/$demo_settings")"
-}
-
 # True when the settings hold a button subkey; without one the agent opens the customizer
 # itself as it starts.
 has_button_settings() {
@@ -104,16 +81,6 @@ press() { timeout 60 wine64 "$press_tool" "$@" | tr -d '\r'; }
 # message sheet|agent post|send MESSAGE WPARAM LPARAM
 message() { timeout 30 wine64 "$message_tool" "$@" >/dev/null 2>&1; }
 sheet_open() { message sheet send 0 0 0; }
-
-# wait_for SECONDS command...: until the command succeeds, at most SECONDS.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.5
-    done
-}
 
 # Ends a customizer that is still open (Cancel), the agent, and then every Wine process of
 # the prefix, its wineserver and our Xvfb.
@@ -193,8 +160,9 @@ main() {
         start_xvfb || fail "no display for the demonstration"
     fi
     start_wine "$prefix" || fail "Wine did not start in $prefix"
-    seed_button_list
-    seed_demo_settings
+    # Each only where the prefix has none: what a prefix already holds is kept.
+    seed_profile 'HKLM\SOFTWARE\Microsoft\Shell\Keys' "$button_list" "button list"
+    seed_profile "$settings_key" "$demo_settings" "Kestrel settings"
     install_programs
     local customizer=we-open-it
     has_button_settings || customizer=agent-opens-it

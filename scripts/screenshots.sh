@@ -33,11 +33,6 @@ start_xvfb || fail "no display for the screenshots"
 start_wine "$prefix" || fail "Wine did not start in $prefix"
 wine_draws_frames || fail "Wine cannot draw the window frames"
 
-# import_profile FILE: registry data from profiles/.
-import_profile() {
-    quietly "importing profiles/$1 (wine64 reg import)" timeout 120 wine64 reg import \
-        "$(timeout 60 wine64 winepath -w "$KESTREL_ROOT/profiles/$1" 2>/dev/null | tr -d '\r')"
-}
 import_profile device-buttons.reg
 import_profile demo-settings.reg
 

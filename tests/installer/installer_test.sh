@@ -22,7 +22,7 @@ if [ -z "${KESTREL_SCRATCH_PREFIX:-}" ] || [ "${WINEPREFIX:-}" != "$KESTREL_SCRA
     echo "installer_test.sh refuses to run: WINEPREFIX is not a scratch prefix; run it with ctest" >&2
     exit 2
 fi
-export PATH="/usr/lib/wine:$PATH"
+source "$(dirname "$0")/../../scripts/env.sh" # wait_for, and Wine on the path
 failures=0
 passes=0
 
@@ -36,16 +36,6 @@ check() {  # check "what" command...
         failures=$((failures + 1))
         echo "FAILED: $what"
     fi
-}
-
-# wait_for SECONDS command...: until the command succeeds, at most SECONDS.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.5
-    done
 }
 
 # setup "what" command...: a step the checks rest on. A Wine start can time out on a
