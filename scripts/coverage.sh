@@ -41,11 +41,9 @@ summary_path, report_path, day, test_status = sys.argv[1:]
 files = json.load(open(summary_path))["files"]
 folders = defaultdict(lambda: [0, 0, 0, 0])
 for f in files:
-    top = f["filename"].split("/")[0]
-    for i, key in enumerate(("line_covered", "line_total", "branch_covered", "branch_total")):
-        folders[top][i] += f[key]
-    folders["all"][0] += f["line_covered"]; folders["all"][1] += f["line_total"]
-    folders["all"][2] += f["branch_covered"]; folders["all"][3] += f["branch_total"]
+    for top in (f["filename"].split("/")[0], "all"):
+        for i, key in enumerate(("line_covered", "line_total", "branch_covered", "branch_total")):
+            folders[top][i] += f[key]
 
 def share(covered, total):
     return "–" if total == 0 else f"{100.0 * covered / total:.1f} % ({covered}/{total})"
