@@ -19,14 +19,16 @@
 #include <string>
 #include <vector>
 
+#include "common/settings_schema.h"
+#include "platform/hotkey_matcher.h"
+#include "platform/sip.h"
+
+using platform::IsDesktopKey;
+
 namespace {
 
-const wchar_t kAgentName[] = L"Kestrel";
-const wchar_t kSettingsPath[] = L"Software\\VelmoraLab\\Kestrel";
-const wchar_t kPanelClass[] = L"SipWndClass";
 // Our own injected events carry this, so they are told apart from the agent's.
 constexpr ULONG_PTR kOurMark = 0x4B50;
-constexpr ULONG_PTR kAgentOwnKey = 1;
 
 struct KeyEvent {
     DWORD vk;
@@ -60,8 +62,8 @@ DWORD WINAPI WatchKeys(LPVOID ready) {
 DWORD ReadTime(const wchar_t* name, DWORD fallback) {
     DWORD value = fallback;
     DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsPath, name, RRF_RT_REG_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_CURRENT_USER, kestrel::kProductKeyPath, name, RRF_RT_REG_DWORD, nullptr,
+                     &value, &size) != ERROR_SUCCESS) {
         return fallback;
     }
     return value;
@@ -70,11 +72,8 @@ DWORD ReadTime(const wchar_t* name, DWORD fallback) {
 void Key(BYTE vk, bool up) {
     keybd_event(vk, 0, up ? KEYEVENTF_KEYUP : 0, kOurMark);
 }
-// A desktop keyboard sends its spare keys (F13-F24, the browser, media and launch keys)
-// alone; the handheld reports its buttons with the Windows key held.
-bool IsDesktopKey(BYTE vk) {
-    return (vk >= VK_F13 && vk <= VK_F24) || (vk >= VK_BROWSER_BACK && vk <= VK_LAUNCH_APP2);
-}
+// A desktop keyboard sends its spare keys alone; the handheld reports its buttons with the
+// Windows key held.
 void ButtonDown(BYTE vk) {
     if (!IsDesktopKey(vk)) {
         Key(VK_LWIN, false);
@@ -102,7 +101,7 @@ std::set<HWND> VisibleWindows() {
 }
 
 bool PanelShown() {
-    HWND panel = FindWindowW(kPanelClass, nullptr);
+    HWND panel = FindWindowW(KESTREL_SIP_CLASS, nullptr);
     return panel && IsWindowVisible(panel);
 }
 
@@ -172,7 +171,7 @@ std::vector<std::string> TypedKeys(const std::vector<KeyEvent>& seen) {
     std::vector<std::string> typed;
     std::vector<std::string> held;
     for (const KeyEvent& e : seen) {
-        if (e.extra != kAgentOwnKey) {
+        if (e.extra != kestrel::kExtraInfoOwnKey) {
             continue;
         }
         if (const char* modifier = ModifierName(e.vk)) {
@@ -202,8 +201,8 @@ std::vector<std::string> TypedKeys(const std::vector<KeyEvent>& seen) {
 }
 
 int Press(BYTE vk, const std::string& kind) {
-    const DWORD doubleTime = ReadTime(L"DoubleTime", 150);
-    const DWORD holdTime = ReadTime(L"HoldTime", 500);
+    const DWORD doubleTime = ReadTime(kestrel::kValueDoubleTime, kestrel::kDefaultDoubleTime);
+    const DWORD holdTime = ReadTime(kestrel::kValueHoldTime, kestrel::kDefaultHoldTime);
     HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     DWORD watcherId = 0;
     HANDLE watcher = CreateThread(nullptr, 0, WatchKeys, ready, 0, &watcherId);
@@ -257,7 +256,7 @@ int Press(BYTE vk, const std::string& kind) {
         GetWindowTextW(window, title, 256);
         wchar_t className[64] = {};
         GetClassNameW(window, className, 64);
-        if (!before.count(window) && title[0] && wcscmp(className, kPanelClass) != 0) {
+        if (!before.count(window) && title[0] && wcscmp(className, KESTREL_SIP_CLASS) != 0) {
             happened.push_back("opened a window \"" + Narrow(title) + "\"");
         }
     }
@@ -278,7 +277,7 @@ int Press(BYTE vk, const std::string& kind) {
 }
 
 HWND FindAgent() {
-    return FindWindowW(kAgentName, kAgentName);
+    return FindWindowW(kestrel::kAgentClassName, kestrel::kAgentWindowTitle);
 }
 
 int WaitForAgent() {
