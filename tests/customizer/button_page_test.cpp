@@ -13,6 +13,7 @@
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "customizer/catalogues.h"
+#include "support/button_settings.h"
 #include "support/message_pump.h"
 #include "support/recording_os.h"
 #include "support/registry.h"
@@ -20,9 +21,11 @@
 #include "support/wine_programs.h"
 
 using namespace kestrel;
+using testing_support::ButtonKeyPath;
 using testing_support::DispatchPending;
 using testing_support::ReadStringValue;
 using testing_support::RemoveTree;
+using testing_support::SlotValueName;
 using testing_support::StartMenuFolder;
 
 namespace {
@@ -37,16 +40,6 @@ struct SeedButton {
 
 std::wstring PlatformButtonPath(const std::wstring& keyName) {
     return std::wstring(kPlatformButtonsPath) + L"\\" + keyName;
-}
-
-std::wstring SettingsPath(const std::wstring& keyName) {
-    return std::wstring(kProductKeyPath) + L"\\" + keyName;
-}
-
-std::wstring SlotName(const wchar_t* format, int n) {
-    wchar_t name[32];
-    swprintf(name, 32, format, n);
-    return name;
 }
 
 void MakeFile(const std::wstring& path) {
@@ -92,13 +85,13 @@ class ButtonPageTest : public ::testing::Test {
     }
     void StoreSlot(const wchar_t* key, int n, DWORD mode, const std::wstring& command,
                    DWORD enabled) {
-        const std::wstring path = SettingsPath(key);
+        const std::wstring path = ButtonKeyPath(key);
         testing_support::SetDword(HKEY_CURRENT_USER, path,
-                                  SlotName(kValueSlotModeFormat, n).c_str(), mode);
+                                  SlotValueName(kValueSlotModeFormat, n).c_str(), mode);
         testing_support::SetString(HKEY_CURRENT_USER, path,
-                                   SlotName(kValueSlotCmdFormat, n).c_str(), command);
+                                   SlotValueName(kValueSlotCmdFormat, n).c_str(), command);
         testing_support::SetDword(HKEY_CURRENT_USER, path,
-                                  SlotName(kValueSlotEnabledFormat, n).c_str(), enabled);
+                                  SlotValueName(kValueSlotEnabledFormat, n).c_str(), enabled);
     }
 
     void Open() {
@@ -164,20 +157,20 @@ class ButtonPageTest : public ::testing::Test {
 
     DWORD StoredDword(const wchar_t* key, const std::wstring& name) {
         DWORD value = 0xDEADBEEF;
-        testing_support::ReadDwordValue(HKEY_CURRENT_USER, SettingsPath(key), name.c_str(), value);
+        testing_support::ReadDwordValue(HKEY_CURRENT_USER, ButtonKeyPath(key), name.c_str(), value);
         return value;
     }
     std::wstring StoredString(const wchar_t* key, const std::wstring& name) {
-        return ReadStringValue(HKEY_CURRENT_USER, SettingsPath(key), name.c_str());
+        return ReadStringValue(HKEY_CURRENT_USER, ButtonKeyPath(key), name.c_str());
     }
     DWORD StoredMode(const wchar_t* key, int n) {
-        return StoredDword(key, SlotName(kValueSlotModeFormat, n));
+        return StoredDword(key, SlotValueName(kValueSlotModeFormat, n));
     }
     std::wstring StoredCmd(const wchar_t* key, int n) {
-        return StoredString(key, SlotName(kValueSlotCmdFormat, n));
+        return StoredString(key, SlotValueName(kValueSlotCmdFormat, n));
     }
     DWORD StoredEnabled(const wchar_t* key, int n) {
-        return StoredDword(key, SlotName(kValueSlotEnabledFormat, n));
+        return StoredDword(key, SlotValueName(kValueSlotEnabledFormat, n));
     }
 
     testing_support::RecordingOs os;
@@ -213,8 +206,8 @@ TEST_F(FirstRunTest, EveryButtonShowsUnassignedSlotsAndTheEmptyProgramItem) {
     EXPECT_EQ(page.m_listButton.GetNextItem(-1, LVNI_SELECTED), 0);
     EXPECT_EQ(page.m_listMode.GetNextItem(-1, LVNI_SELECTED), 0);
     // Loading already made each button's settings key.
-    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, SettingsPath(L"40C1")));
-    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, SettingsPath(L"40C2")));
+    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1")));
+    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C2")));
 }
 
 TEST_F(FirstRunTest, ClosingWritesTheNoAssignmentPairForEverySlotOfEveryButton) {
@@ -246,7 +239,7 @@ TEST_F(LoadingTest, KnownPairsShowTheirNamesOthersATextOfTheirOwn) {
     StoreSlot(L"40C1", 0, kActionKeySequence, L"#CC", 1);
     StoreSlot(L"40C1", 1, kActionKeySequence, L"#XX", 1);  // no fixed entry has it
     StoreSlot(L"40C1", 2, kActionLatch, L"S", 0);          // no entry has type 4
-    testing_support::SetDword(HKEY_CURRENT_USER, SettingsPath(L"40C1"), kValueEnabled, 1);
+    testing_support::SetDword(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1"), kValueEnabled, 1);
     StoreSlot(L"40C2", 2, kActionProgram, programs + L"\\Notes.lnk", 1);
     StoreSlot(L"40C2", 0, kActionKeySequence, L"#cc", 0);  // commands match with case
     StoreSlot(L"40C3", 0, kActionProgram, L"C:\\windows\\notepad.exe", 1);
@@ -282,7 +275,7 @@ TEST_F(LoadingTest, KnownPairsShowTheirNamesOthersATextOfTheirOwn) {
 }
 
 TEST_F(LoadingTest, ACommandWithoutItsModeLeavesTheSlotUnassigned) {
-    testing_support::SetString(HKEY_CURRENT_USER, SettingsPath(L"40C1"), L"Cmd_0", L"#CC");
+    testing_support::SetString(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1"), L"Cmd_0", L"#CC");
     Open();
 
     EXPECT_EQ(ModeText(0), L"");
@@ -483,7 +476,7 @@ TEST_F(ButtonListTest, AMissingPlatformListShowsErrorLeavesThePageEmptyAndSavesN
 
     EXPECT_EQ(StoredCmd(L"40C1", 0), L"#CC");
     EXPECT_EQ(StoredMode(L"40C1", 0), 2u);
-    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, SettingsPath(L"40C2")));
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C2")));
 }
 
 // Draws image `index` of `images` on white and returns its pixels.

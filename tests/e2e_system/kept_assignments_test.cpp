@@ -33,26 +33,21 @@ class KeptAssignmentsTest : public SystemFixture {
         testing_support::SetDword(HKEY_CURRENT_USER, ButtonKeyPath(kSecondButton), L"Mode_2",
                                   kestrel::kActionLatch);
         for (const StoredSlot& slot : kSlots) {
-            before_.push_back(Raw(slot, L"Mode_%d"));
-            before_.push_back(Raw(slot, L"Cmd_%d"));
+            before_.push_back(Raw(slot, kestrel::kValueSlotModeFormat));
+            before_.push_back(Raw(slot, kestrel::kValueSlotCmdFormat));
         }
     }
 
-    static std::wstring Name(const wchar_t* format, int n) {
-        wchar_t name[16];
-        swprintf(name, 16, format, n);
-        return name;
-    }
     static void Store(const StoredSlot& slot, DWORD mode, const std::wstring& command) {
         testing_support::SeedSlot(slot.keyName, {slot.n, mode, command});
     }
     static testing_support::RawValue Raw(const StoredSlot& slot, const wchar_t* format) {
         return testing_support::ReadRaw(HKEY_CURRENT_USER, ButtonKeyPath(slot.keyName),
-                                        Name(format, slot.n).c_str());
+                                        testing_support::SlotValueName(format, slot.n).c_str());
     }
     bool AsStored(size_t slot) const {
-        const testing_support::RawValue mode = Raw(kSlots[slot], L"Mode_%d");
-        const testing_support::RawValue cmd = Raw(kSlots[slot], L"Cmd_%d");
+        const testing_support::RawValue mode = Raw(kSlots[slot], kestrel::kValueSlotModeFormat);
+        const testing_support::RawValue cmd = Raw(kSlots[slot], kestrel::kValueSlotCmdFormat);
         const testing_support::RawValue& modeBefore = before_[2 * slot];
         const testing_support::RawValue& cmdBefore = before_[2 * slot + 1];
         return mode.found && mode.type == modeBefore.type && mode.bytes == modeBefore.bytes &&
@@ -85,7 +80,7 @@ TEST_F(KeptAssignmentsTest, AssigningOneOfThemReplacesOnlyThatOne) {
     CloseWith(*customizer, sheet, PSBTN_OK);
 
     ASSERT_EQ(agent_->Reloads().size(), 1u);
-    const testing_support::RawValue cmd = Raw(kSlots[0], L"Cmd_%d");
+    const testing_support::RawValue cmd = Raw(kSlots[0], kestrel::kValueSlotCmdFormat);
     EXPECT_EQ(cmd.bytes.size(), kestrel::kStringBytes);
     EXPECT_EQ(
         testing_support::ReadStringValue(HKEY_CURRENT_USER, ButtonKeyPath(kFirstButton), L"Cmd_0"),

@@ -29,16 +29,11 @@
 
 using namespace kestrel;
 using namespace hostile;
+using testing_support::SlotValueName;
 
 namespace {
 
 constexpr int kCases = 160;
-
-std::wstring SlotName(const wchar_t* format, int n) {
-    wchar_t name[32];
-    swprintf(name, 32, format, n);
-    return name;
-}
 
 // The platform's button list as the customizer must see it: subkey names in enumeration
 // order, with their names as strings (a missing or unreadable Name reads as empty).
@@ -159,9 +154,9 @@ std::string CustomizerUnderFireTest::CheckCase(const KeyImage& before, const Key
         }
         expectString(path, kValueName, button.name);
         for (int n = 0; n < kSlotCount; ++n) {
-            const std::wstring mode = SlotName(kValueSlotModeFormat, n);
-            const std::wstring cmd = SlotName(kValueSlotCmdFormat, n);
-            const std::wstring on = SlotName(kValueSlotEnabledFormat, n);
+            const std::wstring mode = SlotValueName(kValueSlotModeFormat, n);
+            const std::wstring cmd = SlotValueName(kValueSlotCmdFormat, n);
+            const std::wstring on = SlotValueName(kValueSlotEnabledFormat, n);
             const std::optional<DWORD> storedMode = AsNumber(Find(before, path, mode));
             const std::optional<std::wstring> storedCmd = AsString(Find(before, path, cmd));
             const CommandEntry* written = WrittenEntry(storedMode, storedCmd);
@@ -187,9 +182,9 @@ std::string CustomizerUnderFireTest::CheckCase(const KeyImage& before, const Key
     // the Timing page stayed closed.
     std::vector<std::wstring> ownedNames = {kValueName, kValueEnabled};
     for (int n = 0; n < kSlotCount; ++n) {
-        ownedNames.push_back(SlotName(kValueSlotModeFormat, n));
-        ownedNames.push_back(SlotName(kValueSlotCmdFormat, n));
-        ownedNames.push_back(SlotName(kValueSlotEnabledFormat, n));
+        ownedNames.push_back(SlotValueName(kValueSlotModeFormat, n));
+        ownedNames.push_back(SlotValueName(kValueSlotCmdFormat, n));
+        ownedNames.push_back(SlotValueName(kValueSlotEnabledFormat, n));
     }
     auto isOwned = [&](const std::wstring& path, const std::wstring& name) {
         if (path.empty()) {

@@ -13,6 +13,7 @@
 
 #include "common/settings_schema.h"
 #include "hostile/registry_image.h"
+#include "support/button_settings.h"
 
 namespace hostile {
 
@@ -67,10 +68,10 @@ inline uint32_t KeyOfName(const std::wstring& name) {
 }
 
 inline ExpectedSlot ExpectedSlotOf(HKEY key, int n) {
-    wchar_t name[32];
+    using testing_support::SlotValueName;
     ExpectedSlot slot;
-    swprintf(name, 32, kestrel::kValueSlotEnabledFormat, n);
-    const std::optional<DWORD> enabled = NumberValue(key, name);
+    const std::optional<DWORD> enabled =
+        NumberValue(key, SlotValueName(kestrel::kValueSlotEnabledFormat, n).c_str());
     if (!enabled) {
         return slot;
     }
@@ -78,10 +79,10 @@ inline ExpectedSlot ExpectedSlotOf(HKEY key, int n) {
     if (*enabled != 1) {
         return slot;
     }
-    swprintf(name, 32, kestrel::kValueSlotModeFormat, n);
-    const std::optional<DWORD> mode = NumberValue(key, name);
-    swprintf(name, 32, kestrel::kValueSlotCmdFormat, n);
-    const std::optional<std::wstring> command = StringValue(key, name);
+    const std::optional<DWORD> mode =
+        NumberValue(key, SlotValueName(kestrel::kValueSlotModeFormat, n).c_str());
+    const std::optional<std::wstring> command =
+        StringValue(key, SlotValueName(kestrel::kValueSlotCmdFormat, n).c_str());
     if (mode && command) {
         slot.type = static_cast<int32_t>(*mode);
         slot.command = *command;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "common/settings_schema.h"
+#include "support/button_settings.h"
 #include "support/registry.h"
 
 namespace testing_support {
@@ -130,9 +131,9 @@ class HostileSettings {
                 if (n < kestrel::kSlotCount && Chance(35)) {
                     WrittenSlot(button.get(), n);
                 } else {
-                    HostileValue(button.get(), SlotName(kestrel::kValueSlotEnabledFormat, n));
-                    HostileValue(button.get(), SlotName(kestrel::kValueSlotModeFormat, n));
-                    HostileValue(button.get(), SlotName(kestrel::kValueSlotCmdFormat, n));
+                    HostileValue(button.get(), SlotValueName(kestrel::kValueSlotEnabledFormat, n));
+                    HostileValue(button.get(), SlotValueName(kestrel::kValueSlotModeFormat, n));
+                    HostileValue(button.get(), SlotValueName(kestrel::kValueSlotCmdFormat, n));
                 }
             }
         }
@@ -170,19 +171,14 @@ class HostileSettings {
     // string either as the 520-byte block or as its bare text.
     void WrittenSlot(HKEY key, int n) {
         const KnownPair& pair = kKnownPairs[Pick(0, static_cast<int>(std::size(kKnownPairs)) - 1)];
-        Dword(key, SlotName(kestrel::kValueSlotEnabledFormat, n), static_cast<DWORD>(Pick(0, 1)));
-        Dword(key, SlotName(kestrel::kValueSlotModeFormat, n), pair.type);
+        Dword(key, SlotValueName(kestrel::kValueSlotEnabledFormat, n),
+              static_cast<DWORD>(Pick(0, 1)));
+        Dword(key, SlotValueName(kestrel::kValueSlotModeFormat, n), pair.type);
         std::vector<BYTE> data = TextBytes(pair.command, true);
         if (Chance(50)) {
             data.resize(kestrel::kStringBytes, 0);
         }
-        Set(key, SlotName(kestrel::kValueSlotCmdFormat, n), REG_SZ, data);
-    }
-
-    static std::wstring SlotName(const wchar_t* format, int n) {
-        wchar_t name[32];
-        swprintf(name, 32, format, n);
-        return name;
+        Set(key, SlotValueName(kestrel::kValueSlotCmdFormat, n), REG_SZ, data);
     }
 
     // Four hex digits most of the time; otherwise names whose key characters are signs,
