@@ -158,6 +158,16 @@ TEST_F(ExecutorTest, KeySequenceTypesEachGroupWithItsModifierAfterTheTwoReleases
     EXPECT_FALSE(ctrlLatch);
 }
 
+// A recorded combination: extended keys carry KEYEVENTF_EXTENDEDKEY (1), and every key
+// is the agent's own.
+TEST_F(ExecutorTest, KeySequenceTypesARecordedCombinationWithItsExtendedKeys) {
+    EXPECT_THAT(Run(kActionKeySequence, L"+5B+10$25"),
+                ElementsAreArray(Join(kSequenceReleases,
+                                      {"keybd_event(91, 0, 1, 1)", "keybd_event(16, 0, 0, 1)",
+                                       "keybd_event(37, 0, 1, 1)", "keybd_event(37, 0, 3, 1)",
+                                       "keybd_event(16, 0, 2, 1)", "keybd_event(91, 0, 3, 1)"})));
+}
+
 TEST_F(ExecutorTest, KeySequenceLeavesTheLatchesAsTheyAre) {
     shiftLatch = true;
     EXPECT_THAT(Run(kActionKeySequence, L"#B#"),
