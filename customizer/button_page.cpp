@@ -263,7 +263,9 @@ void KestrelConfigProp1::SelectProgram(int button, int pressKind) {
 void KestrelConfigProp1::LoadAssignments() {
     for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
         ButtonInfo& button = buttonCatalogue[i];
-        if (!SettingsKey::OpenKey(ButtonKeyPath(button).c_str())) {
+        // Read only: a first run that is cancelled must leave no keys behind, or the agent
+        // would take them for settings and no longer open the customizer at its start.
+        if (!SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, ButtonKeyPath(button).c_str())) {
             continue;
         }
         for (int n = 0; n < kestrel::kSlotCount; ++n) {

@@ -47,7 +47,8 @@ BOOL KestrelConfigProp2::OnInitDialog() {
     // labels show what the settings really hold until a thumb moves.
     DWORD doubleTime = kestrel::kDefaultDoubleTime;
     DWORD holdTime = kestrel::kDefaultHoldTime;
-    if (kestrel::SettingsKey::OpenKey(kestrel::kProductKeyPath)) {
+    // Read only, so that a cancelled sheet leaves no key behind.
+    if (kestrel::SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, kestrel::kProductKeyPath)) {
         kestrel::SettingsKey::ReadDword(kestrel::kValueDoubleTime, doubleTime);
         kestrel::SettingsKey::ReadDword(kestrel::kValueHoldTime, holdTime);
         kestrel::SettingsKey::CloseKey();

@@ -205,9 +205,9 @@ TEST_F(FirstRunTest, EveryButtonShowsUnassignedSlotsAndTheEmptyProgramItem) {
     EXPECT_EQ(BoxSelection(), L"");
     EXPECT_EQ(page.m_listButton.GetNextItem(-1, LVNI_SELECTED), 0);
     EXPECT_EQ(page.m_listMode.GetNextItem(-1, LVNI_SELECTED), 0);
-    // Loading already made each button's settings key.
-    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1")));
-    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C2")));
+    // Loading makes no key: only OK does.
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1")));
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C2")));
 }
 
 TEST_F(FirstRunTest, ClosingWritesTheNoAssignmentPairForEverySlotOfEveryButton) {

@@ -85,6 +85,13 @@ TEST_F(SheetClosingTest, CancelTheCloseBoxAndEscLeaveEverySettingByteForByte) {
     EXPECT_TRUE(agent_->Reloads().empty());
 }
 
+// The agent opens the customizer at its start for as long as no button has settings.
+TEST_F(SheetClosingTest, ACancelledFirstRunLeavesNoSettingsBehind) {
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
+    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, kestrel::kProductKeyPath));
+}
+
 // No agent window anywhere.
 class SheetClosingWithoutAgentTest : public SystemFixture {};
 
