@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "agent/agent_state.h"
 #include "agent/button_table.h"
@@ -48,16 +49,55 @@ void RunDeviceCommand(const std::wstring& command) {
     }
 }
 
+struct SteppedAside {
+    int32_t id;
+    uint32_t vk;
+};
+
+// A sequence may type the key of one of the agent's own buttons (F13 recorded for F13):
+// it would come back as a press of that button and type itself again without end. Such
+// buttons step aside while the sequence is typed, as the standard button's replay does.
+std::vector<SteppedAside> StepAsideFor(const std::vector<KeyEvent>& events) {
+    std::vector<SteppedAside> aside;
+    for (const ButtonBinding& binding : buttonTable) {
+        if (binding.enabled != 1 || binding.hotKeyId == kNoHotKeyId) {
+            continue;
+        }
+        for (const KeyEvent& event : events) {
+            if (event.vk == LowByte(binding.vk)) {
+                aside.push_back({binding.hotKeyId, binding.vk});
+                UnregisterButtonHotKeys(agentWindow, binding.hotKeyId);
+                break;
+            }
+        }
+    }
+    return aside;
+}
+
+// After a reload in between, an id may name another button or none, whose hot keys the
+// new table holds already.
+void StepBack(const std::vector<SteppedAside>& aside) {
+    for (const SteppedAside& button : aside) {
+        const ButtonBinding* binding = FindBindingById(button.id);
+        if (binding && binding->vk == button.vk) {
+            RegisterButtonHotKeys(agentWindow, button.id, button.vk);
+        }
+    }
+}
+
 // The button's hot key arrived as Win plus the button, so both are released before the
 // sequence is typed; what the command types is the settings contract's to say.
 void TypeKeySequence(const std::wstring& command) {
+    const std::vector<KeyEvent> events = KeySequenceEvents(command);
+    const std::vector<SteppedAside> aside = StepAsideFor(events);
     SendKey(kSequenceReleaseKey, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    for (const KeyEvent& event : KeySequenceEvents(command)) {
+    for (const KeyEvent& event : events) {
         const DWORD flags =
             (event.up ? KEYEVENTF_KEYUP : 0) | (event.extended ? KEYEVENTF_EXTENDEDKEY : 0);
         SendKey(event.vk, flags, kExtraInfoOwnKey);
     }
+    StepBack(aside);
 }
 
 // Replays the button as the platform reports it (Win plus the button's code, or a desktop

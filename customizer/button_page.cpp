@@ -448,7 +448,7 @@ void KestrelConfigProp1::OnBrowse() {
     dialog.lpstrFile = path;
     dialog.nMaxFile = kestrel::kStringChars;
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                   OFN_NODEREFERENCELINKS | OFN_DONTADDTORECENT;
+                   OFN_NODEREFERENCELINKS | OFN_DONTADDTORECENT | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&dialog) || path[0] == L'\0') {
         return;
     }
