@@ -83,8 +83,10 @@ class HotKeyTest : public ::testing::Test {
         testing_support::DiscardPending();
     }
 
-    // The WM_HOTKEY messages posted so far to `target` (the test window when null).
+    // The WM_HOTKEY messages posted so far to `target` (the test window when null), once the
+    // hook thread has done what the hook left it.
     std::vector<HotKey> Posted(HWND target = nullptr) {
+        test_access::WaitForHookThread();
         std::vector<HotKey> found;
         MSG message;
         while (PeekMessageW(&message, target ? target : window, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
@@ -285,6 +287,8 @@ TEST_F(HotKeyRegistrationTest, UnregisterStopsAtOnceEvenInTheMiddleOfAPress) {
 
     Down(VK_LWIN);
     Down(kButton);
+    // The hook thread injects the mask, which this thread's observer must answer.
+    test_access::WaitForHookThread();
     ASSERT_TRUE(UnregisterKeyUpHotKey(window, 0));
     Up(kButton);
     Down(kButton);
