@@ -166,8 +166,8 @@ void PostReports(const KeyDecision& decision) {
     }
 }
 
-// Everything costly happens after the hook has returned: the reports are posted, and the
-// mask, injected from here, would make every button press wait for a second round trip.
+// The system waits for this at every key of every program, so the mask is injected once
+// it has returned: from here every button press would wait for a second round trip.
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     if (code != HC_ACTION) {
         return CallNextHookEx(nullptr, code, message, lParam);
