@@ -101,27 +101,11 @@ void TypeKeySequence(const std::wstring& command) {
 }
 
 // Replays the button as the platform reports it (Win plus the button's code, or a desktop
-// key alone) while the agent's base hot key is out of the way, so the system function of
-// the button runs.
-// The Shift and Ctrl variants stay registered.
+// key alone), so the system function of the button runs. The hot-key layer lets the
+// agent's own keystrokes pass once, whatever Shift or Ctrl the user or a latch holds, so
+// the button's hot keys stay as they are and the replay never comes back as a new press.
 void ReplayStandardButton(uint32_t vk) {
     const BYTE v = LowByte(vk);
-    // The id is kept: a message that another program sends can get in while a key is being
-    // synthesized (Wine lets it in while the keyboard hooks run) and make another button
-    // current, or reload the table and number the buttons anew.
-    const int32_t id = currentId;
-    // A latch keeps its modifier down through the replay, so the replayed press would meet
-    // the button's own Shift or Ctrl hot key, come back as a new press and replay again
-    // without end: the variant of a set latch steps aside with the base hot key.
-    const bool shiftAside = shiftLatch;
-    const bool ctrlAside = ctrlLatch;
-    platform::Os().UnregisterHotKey(agentWindow, id);
-    if (shiftAside) {
-        platform::Os().UnregisterHotKey(agentWindow, id + kShiftIdOffset);
-    }
-    if (ctrlAside) {
-        platform::Os().UnregisterHotKey(agentWindow, id + kControlIdOffset);
-    }
     if (platform::IsDesktopKey(vk)) {
         // A desktop keyboard sends such a key on its own: it is passed on alone, and a Win
         // the user may still hold is left as it is.
@@ -135,21 +119,7 @@ void ReplayStandardButton(uint32_t vk) {
         SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
         SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     }
-    // After a reload in between, the id may name another button, or none, and the new
-    // table already holds its hot keys: taking the id back for this key would leave a hot
-    // key behind that no binding owns.
-    const ButtonBinding* binding = FindBindingById(id);
-    if (binding && binding->vk == vk) {
-        platform::Os().RegisterHotKey(agentWindow, id, kHotKeyModsPlain, vk);
-        if (shiftAside) {
-            platform::Os().RegisterHotKey(agentWindow, id + kShiftIdOffset, kHotKeyModsShift, vk);
-        }
-        if (ctrlAside) {
-            platform::Os().RegisterHotKey(agentWindow, id + kControlIdOffset, kHotKeyModsControl,
-                                          vk);
-        }
-    }
-    Trace(L"ID %x : tyoe %x", id, vk);
+    Trace(L"ID %x : tyoe %x", currentId, vk);
 }
 
 // Only a capital "S" or "C" toggles a latch; anything else just re-applies them.

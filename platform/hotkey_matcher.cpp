@@ -8,8 +8,30 @@ bool IsDesktopKey(UINT vk) {
     return (vk >= VK_F13 && vk <= VK_F24) || (vk >= VK_BROWSER_BACK && vk <= VK_LAUNCH_APP2);
 }
 
-void HotKeyMatcher::Add(HWND window, int id, UINT modifiers, UINT vk) {
-    const Registration fresh = {window, id, modifiers, vk, false, 0};
+namespace {
+
+// Own events are few at a time (a key sequence of a few groups); more are the sign that a
+// newer hook takes them all, and the oldest go.
+constexpr size_t kOwnEventLimit = 64;
+
+// keybd_event may name the generic Shift, Ctrl and Alt; the hook sees them by side.
+bool SameKey(DWORD sent, DWORD seen) {
+    switch (sent) {
+        case VK_SHIFT:
+            return seen == VK_LSHIFT || seen == VK_RSHIFT || seen == VK_SHIFT;
+        case VK_CONTROL:
+            return seen == VK_LCONTROL || seen == VK_RCONTROL || seen == VK_CONTROL;
+        case VK_MENU:
+            return seen == VK_LMENU || seen == VK_RMENU || seen == VK_MENU;
+        default:
+            return sent == seen;
+    }
+}
+
+}  // namespace
+
+void HotKeyMatcher::Add(HWND window, int id, UINT modifiers, UINT vk, int reservation) {
+    const Registration fresh = {window, id, modifiers, vk, reservation, false, 0, false, 0};
     for (Registration& r : registrations_) {
         if (r.window == window && r.id == id) {
             r = fresh;
@@ -19,9 +41,23 @@ void HotKeyMatcher::Add(HWND window, int id, UINT modifiers, UINT vk) {
     registrations_.push_back(fresh);
 }
 
-bool HotKeyMatcher::Remove(HWND window, int id) {
+bool HotKeyMatcher::Taken(HWND window, int id, UINT modifiers, UINT vk) const {
+    for (const Registration& r : registrations_) {
+        if ((r.window == window && r.id == id) ||
+            (r.vk == vk &&
+             (r.modifiers & kHotKeyModifierMask) == (modifiers & kHotKeyModifierMask))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HotKeyMatcher::Remove(HWND window, int id, int* reservation) {
     for (auto it = registrations_.begin(); it != registrations_.end(); ++it) {
         if (it->window == window && it->id == id) {
+            if (reservation) {
+                *reservation = it->reservation;
+            }
             registrations_.erase(it);
             return true;
         }
@@ -29,10 +65,41 @@ bool HotKeyMatcher::Remove(HWND window, int id) {
     return false;
 }
 
-bool HotKeyMatcher::Concerns(DWORD vk, std::vector<HWND>* windows) const {
-    bool concerns = false;
+void HotKeyMatcher::ExpectOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD now) {
+    ExpireOwn(now);
+    if (own_.size() >= kOwnEventLimit) {
+        own_.erase(own_.begin());
+    }
+    own_.push_back({vk, up, extraInfo, now});
+}
+
+bool HotKeyMatcher::ExpireOwn(DWORD now) {
+    own_.erase(
+        std::remove_if(own_.begin(), own_.end(),
+                       [now](const OwnEvent& e) { return now - e.sentAt > kOwnEventLifeMs; }),
+        own_.end());
+    return !own_.empty();
+}
+
+// Only an injected event can be one of ours; the oldest that fits is the one that arrived.
+bool HotKeyMatcher::TakeOwn(const KeyEvent& event) {
+    if (!(event.flags & LLKHF_INJECTED)) {
+        return false;
+    }
+    ExpireOwn(event.time);
+    for (auto it = own_.begin(); it != own_.end(); ++it) {
+        if (SameKey(it->vk, event.vk) && it->up == event.up && it->extraInfo == event.extraInfo) {
+            own_.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool HotKeyMatcher::Concerns(const KeyEvent& event, std::vector<HWND>* windows) const {
+    bool concerns = !own_.empty() && (event.flags & LLKHF_INJECTED);
     for (const Registration& r : registrations_) {
-        if (r.vk == vk) {
+        if (r.vk == event.vk) {
             concerns = true;
             if (std::find(windows->begin(), windows->end(), r.window) == windows->end()) {
                 windows->push_back(r.window);
@@ -71,8 +138,33 @@ void HotKeyMatcher::EndPress(KeyDecision* decision, Registration& r) {
     }
 }
 
+// A key-down this soon after the last one of a held key is the keyboard repeating it. The
+// hook's calls overtake the system's posted reports, so a report may be older than the
+// last key-down already seen: that is a repeat too.
+bool HotKeyMatcher::Repeats(bool pressed, DWORD lastAt, DWORD time) const {
+    return pressed && static_cast<LONG>(time - lastAt) <= static_cast<LONG>(repeatWindowMs_);
+}
+
+// The latest of two event times, across the tick count's wrap.
+static DWORD Later(DWORD a, DWORD b) {
+    return static_cast<LONG>(b - a) > 0 ? b : a;
+}
+
 KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone) {
     KeyDecision decision;
+    // A program at a lower integrity level must not press the agent's buttons (nor would the
+    // system let it reach the agent's window otherwise).
+    if (event.flags & LLKHF_LOWER_IL_INJECTED) {
+        return decision;
+    }
+    if (TakeOwn(event)) {
+        for (const Registration& r : registrations_) {
+            if (r.vk == event.vk && r.reservation != kNoReservation) {
+                (event.up ? decision.backVk : decision.asideVk) = event.vk;
+            }
+        }
+        return decision;
+    }
     // A window destroyed without unregistering must not keep swallowing its key.
     registrations_.erase(std::remove_if(registrations_.begin(), registrations_.end(),
                                         [&gone](const Registration& r) {
@@ -95,7 +187,7 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
         // after the last one means the key was released in between, where we did not see
         // it (on the secure desktop, or while the hook was gone). The missed release is
         // reported first, and the key-down is then taken as the new press it is.
-        if (event.time - r.lastDownAt <= repeatWindowMs_) {
+        if (Repeats(true, r.lastDownAt, event.time)) {
             r.lastDownAt = event.time;
             decision.swallow = true;
             return decision;
@@ -108,6 +200,13 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
     }
     for (Registration& r : registrations_) {
         if (Matches(r, event.vk, held)) {
+            // The system reported this press while the hook was away; the key is still held.
+            if (Repeats(r.systemPress, r.systemAt, event.time)) {
+                r.systemAt = Later(r.systemAt, event.time);
+                decision.swallow = true;
+                return decision;
+            }
+            r.systemPress = false;
             r.down = true;
             r.lastDownAt = event.time;
             AddReport(&decision, r, false);
@@ -118,6 +217,29 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
     }
     // A new press after a missed release that no longer matches (other modifiers) is an
     // ordinary key again and passes.
+    return decision;
+}
+
+KeyDecision HotKeyMatcher::SystemReport(int reservation, DWORD time, bool* known) {
+    KeyDecision decision;
+    *known = false;
+    for (Registration& r : registrations_) {
+        if (reservation == kNoReservation || r.reservation != reservation) {
+            continue;
+        }
+        *known = true;
+        if (r.down || Repeats(r.systemPress, r.systemAt, time)) {
+            r.systemAt = Later(r.systemAt, time);
+            return decision;
+        }
+        r.systemPress = true;
+        r.systemAt = time;
+        AddReport(&decision, r, false);
+        if (r.modifiers & MOD_KEYUP) {
+            AddReport(&decision, r, true);
+        }
+        return decision;
+    }
     return decision;
 }
 

@@ -23,8 +23,13 @@ bool IsDesktopKey(UINT vk);
 struct KeyEvent {
     DWORD vk;
     bool up;
-    DWORD time;  // milliseconds, the event's own time stamp
+    DWORD time;       // milliseconds, the event's own time stamp
+    DWORD flags = 0;  // LLKHF_* as the hook received them
+    ULONG_PTR extraInfo = 0;
 };
+
+// A registration without a reservation of the system's own.
+constexpr int kNoReservation = -1;
 
 struct HotKeyReport {
     HWND window;
@@ -37,26 +42,50 @@ struct KeyDecision {
     int reportCount = 0;
     HotKeyReport reports[2] = {};  // in the order they must be posted
     bool maskWin = false;          // a button went down under a held Win: hide it from Win
+    // One of the layer's own events passed: the system's reservations of this key step aside
+    // for its key-down, so the system does not take it either, and return after its key-up.
+    UINT asideVk = 0;
+    UINT backVk = 0;
 };
 
 class HotKeyMatcher {
   public:
-    // Adds or, for the same window and id, replaces a registration.
-    void Add(HWND window, int id, UINT modifiers, UINT vk);
-    bool Remove(HWND window, int id);
+    // Adds or, for the same window and id, replaces a registration. `reservation` is the id
+    // of the system hot key that stands for it, if any.
+    void Add(HWND window, int id, UINT modifiers, UINT vk, int reservation = kNoReservation);
+    // Whether `window` already holds `id`, or any registration holds the same key with the
+    // same modifiers (MOD_KEYUP aside), as the system would refuse them.
+    bool Taken(HWND window, int id, UINT modifiers, UINT vk) const;
+    // Removes a registration; `reservation` receives its system hot key's id.
+    bool Remove(HWND window, int id, int* reservation = nullptr);
     int Count() const { return static_cast<int>(registrations_.size()); }
 
     // A key-down of a key still marked down counts as the keyboard's auto-repeat only this
     // long after that key's last key-down; later, its key-up must have been missed.
     void SetRepeatWindow(DWORD ms) { repeatWindowMs_ = ms; }
 
-    // Whether an event of `vk` may concern a registration; if so, the windows that hold
-    // one, to be checked for life, and the caller reads the system's modifiers for Handle.
-    bool Concerns(DWORD vk, std::vector<HWND>* windows) const;
+    // An event the layer is about to inject itself, sent at `now`: it passes the hook once,
+    // untouched, whatever it matches, when it arrives injected within kOwnEventLifeMs.
+    void ExpectOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD now);
+    // Forgets own events that never arrived; true while some are still awaited.
+    bool ExpireOwn(DWORD now);
+    void ForgetOwn() { own_.clear(); }
+
+    // Whether `event` may concern a registration or an awaited own event; if so, the windows
+    // that hold one, to be checked for life, and the caller reads the modifiers for Handle.
+    bool Concerns(const KeyEvent& event, std::vector<HWND>* windows) const;
 
     // `held` is the system's modifier state just before the event (MOD_* bits), `gone` the
     // windows that no longer exist.
     KeyDecision Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone);
+
+    // The system's own hot key `reservation` fired at `time`: the hook did not see the key
+    // (the foreground window is elevated, or the hook was gone). The system reports key-downs
+    // only, repeated while the key is held; the first becomes one whole press and the
+    // repeats are dropped. `known` tells whether any registration owns the reservation.
+    KeyDecision SystemReport(int reservation, DWORD time, bool* known);
+
+    static constexpr DWORD kOwnEventLifeMs = 5000;
 
   private:
     struct Registration {
@@ -64,14 +93,26 @@ class HotKeyMatcher {
         int id;
         UINT modifiers;  // as registered, MOD_KEYUP included
         UINT vk;
+        int reservation;
         bool down;         // its key-down was reported; the key-up is owed
         DWORD lastDownAt;  // time of its latest key-down, auto-repeats included
+        bool systemPress;  // the system reported a press the hook did not see
+        DWORD systemAt;    // time of its latest report, auto-repeats included
     };
+    struct OwnEvent {
+        DWORD vk;
+        bool up;
+        ULONG_PTR extraInfo;
+        DWORD sentAt;
+    };
+    bool TakeOwn(const KeyEvent& event);
+    bool Repeats(bool pressed, DWORD lastAt, DWORD time) const;
     static bool Matches(const Registration& r, DWORD vk, UINT held);
     static void AddReport(KeyDecision* decision, const Registration& r, bool up);
     static void EndPress(KeyDecision* decision, Registration& r);
 
     std::vector<Registration> registrations_;
+    std::vector<OwnEvent> own_;
     DWORD repeatWindowMs_ = 750;
 };
 

@@ -1,7 +1,6 @@
 #include "platform/hotkeys.h"
 
 #include <atomic>
-#include <climits>
 #include <mutex>
 #include <vector>
 
@@ -9,43 +8,63 @@ namespace platform {
 
 namespace {
 
-// Guards the matcher and the awaited event only. No system call is made while it is held,
-// so neither side can ever wait for the other through it.
-std::mutex dataLock;
-HotKeyMatcher matcher;
-
-// What SendKeyEvent waits for: the hook has seen this injected event.
-struct AwaitedEvent {
-    bool armed;
-    BYTE vk;
-    bool up;
-    ULONG_PTR extraInfo;
-};
-AwaitedEvent awaited = {};
-HANDLE awaitedSeen = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-constexpr DWORD kAwaitLimitMs = 500;
+// The layer's data lives on the heap and is never destroyed: at exit a hook thread that
+// takes longer to end than the wait for it must never meet freed data.
+// The lock guards the matcher only. No system call is made while it is held, so neither
+// side can ever wait for the other through it.
+std::mutex& dataLock = *new std::mutex;
+HotKeyMatcher& matcher = *new HotKeyMatcher;
 
 test_access::Injector injector = nullptr;
 
 // The hook thread. The handles are written only by the registering thread.
 HANDLE hookThread = nullptr;
-DWORD hookThreadId = 0;
 HWND hookWindow = nullptr;  // message-only window of the hook thread
 constexpr wchar_t kHookWindowClass[] = L"KeyUpHotKeyHookThread";
 constexpr UINT kMsgCheckHook = WM_APP + 1;
 constexpr UINT kMsgDropHook = WM_APP + 2;
+constexpr UINT kMsgReserve = WM_APP + 3;
+constexpr UINT kMsgRelease = WM_APP + 4;
+constexpr UINT kMsgMask = WM_APP + 5;
+constexpr UINT kMsgBack = WM_APP + 6;
+constexpr UINT kMsgNothing = WM_APP + 7;
 HANDLE hookThreadAnswered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 
-// Hook thread only.
+// What the registering thread asks the hook thread to reserve or release, one at a time.
+struct Request {
+    int reservation;
+    UINT modifiers;
+    UINT vk;
+    BOOL result;
+};
+Request request = {};
+int nextReservation = 0;
+constexpr int kReservationIds = 0xBFFF;  // the range RegisterHotKey allows a program
+
+// Hook thread only. The system's own hot keys, made on the hook thread's window so that
+// what the system reports arrives here, where it is told apart from what the hook saw.
+struct Reservation {
+    int id;
+    UINT modifiers;
+    UINT vk;
+    bool aside;  // released while one of the layer's own events of its key passes
+};
+std::vector<Reservation>& reservations = *new std::vector<Reservation>;
+HWND threadWindow = nullptr;  // the hook thread's view of hookWindow
 HHOOK keyboardHook = nullptr;
-POINT lastCursor = {};
-DWORD mouseInputAt = 0;       // the last input time that a moving cursor explains
-bool suspectedInput = false;  // input the hook had not seen at the last look
-DWORD suspectedInputAt = 0;
+HHOOK mouseHook = nullptr;
+bool maskOwed = false;  // a mask is posted and not yet injected
+struct HeldKey {
+    bool held;
+    DWORD vk;
+    ULONG_PTR extraInfo;
+};
+HeldKey winUpHeld = {};  // a Win release held back until the owed mask has gone first
+std::vector<HotKeyReport>& reportsAfterMask = *new std::vector<HotKeyReport>;
+bool probeSeen = false;
 constexpr UINT kWatchPeriodMs = 500;
-// Input this old that the hook has not seen was not merely on its way to it.
-constexpr LONG kInFlightMs = 100;
-// Written by the hook, read by the watch on the same thread; atomic for the tests' reads.
+constexpr DWORD kProbeWaitMs = 300;
+// Written by the hooks, read by the watch on the same thread; atomic for the tests' reads.
 std::atomic<DWORD> lastSeenAt{0};
 
 // The keyboard repeats a held key first after its repeat delay; the margin covers an
@@ -87,44 +106,15 @@ UINT HeldModifiers() {
     return held;
 }
 
-// keybd_event may name the generic Shift, Ctrl and Alt; the hook sees them by side.
-bool SameKey(BYTE sent, DWORD seen) {
-    switch (sent) {
-        case VK_SHIFT:
-            return seen == VK_LSHIFT || seen == VK_RSHIFT || seen == VK_SHIFT;
-        case VK_CONTROL:
-            return seen == VK_LCONTROL || seen == VK_RCONTROL || seen == VK_CONTROL;
-        case VK_MENU:
-            return seen == VK_LMENU || seen == VK_RMENU || seen == VK_MENU;
-        default:
-            return sent == seen;
-    }
-}
-
-void NoteInjected(const KBDLLHOOKSTRUCT& event) {
-    bool seen = false;
-    {
-        std::lock_guard<std::mutex> lock(dataLock);
-        if (awaited.armed && SameKey(awaited.vk, event.vkCode) &&
-            awaited.up == ((event.flags & LLKHF_UP) != 0) &&
-            awaited.extraInfo == event.dwExtraInfo) {
-            awaited.armed = false;
-            seen = true;
-        }
-    }
-    if (seen) {
-        SetEvent(awaitedSeen);
-    }
-}
-
 // Two short steps under the lock with the system calls between them: which windows the
 // key may concern, then the decision once their life and the modifiers are known.
-KeyDecision Decide(const KBDLLHOOKSTRUCT& event) {
-    const bool up = (event.flags & LLKHF_UP) != 0;
+KeyDecision Decide(const KBDLLHOOKSTRUCT& raw) {
+    const KeyEvent event = {raw.vkCode, (raw.flags & LLKHF_UP) != 0, raw.time, raw.flags,
+                            raw.dwExtraInfo};
     std::vector<HWND> windows;
     {
         std::lock_guard<std::mutex> lock(dataLock);
-        if (!matcher.Concerns(event.vkCode, &windows)) {
+        if (!matcher.Concerns(event, &windows)) {
             return KeyDecision();
         }
     }
@@ -134,31 +124,78 @@ KeyDecision Decide(const KBDLLHOOKSTRUCT& event) {
             gone.push_back(window);
         }
     }
-    const UINT held = up ? 0 : HeldModifiers();
+    const UINT held = event.up ? 0 : HeldModifiers();
     std::lock_guard<std::mutex> lock(dataLock);
-    return matcher.Handle({event.vkCode, up, event.time}, held, gone);
+    return matcher.Handle(event, held, gone);
 }
 
+// The system would take the layer's own event for its hot key and keep it from the
+// program: its reservations step aside before the hook returns, which is before the system
+// looks for hot keys.
+void SetReservationsAside(UINT vk) {
+    for (Reservation& r : reservations) {
+        if (r.vk == vk && !r.aside) {
+            ::UnregisterHotKey(threadWindow, r.id);
+            r.aside = true;
+        }
+    }
+}
+
+void TakeReservationsBack(UINT vk) {
+    for (Reservation& r : reservations) {
+        if ((vk == 0 || r.vk == vk) && r.aside) {
+            r.aside = !::RegisterHotKey(threadWindow, r.id, r.modifiers, r.vk);
+        }
+    }
+}
+
+bool IsWinKey(DWORD vk) {
+    return vk == VK_LWIN || vk == VK_RWIN;
+}
+
+// While a mask is owed, reports wait for it: the receiver's own keystrokes, made in answer
+// to a report, must come after the mask.
+void PostReports(const KeyDecision& decision) {
+    for (int i = 0; i < decision.reportCount; ++i) {
+        const HotKeyReport& report = decision.reports[i];
+        if (maskOwed) {
+            reportsAfterMask.push_back(report);
+        } else {
+            PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
+        }
+    }
+}
+
+// The system waits for this at every key of every program, so the mask is injected once
+// it has returned: from here every button press would wait for a second round trip.
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     if (code != HC_ACTION) {
         return CallNextHookEx(nullptr, code, message, lParam);
     }
     const KBDLLHOOKSTRUCT& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
     lastSeenAt = GetTickCount();
-    const bool ours = event.vkCode == kMaskKey && event.dwExtraInfo == kMaskExtraInfo;
-    const KeyDecision decision = ours ? KeyDecision() : Decide(event);
-    for (int i = 0; i < decision.reportCount; ++i) {
-        const HotKeyReport& report = decision.reports[i];
-        PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
+    if (event.vkCode == kMaskKey && event.dwExtraInfo == kProbeExtraInfo) {
+        probeSeen = true;
+        return 1;  // only the hook asked for it
     }
-    if (decision.maskWin) {
-        // Injected from inside the hook, so it lands before Win's release.
-        ::keybd_event(kMaskKey, 0, 0, kMaskExtraInfo);
-        ::keybd_event(kMaskKey, 0, KEYEVENTF_KEYUP, kMaskExtraInfo);
+    if (event.vkCode == kMaskKey && event.dwExtraInfo == kMaskExtraInfo) {
+        return CallNextHookEx(nullptr, code, message, lParam);
     }
-    // Last, so a waiting sender resumes only when the reports are out.
-    if (event.flags & LLKHF_INJECTED) {
-        NoteInjected(event);
+    // Win came up before the mask could go: it follows the mask instead.
+    if (maskOwed && IsWinKey(event.vkCode) && (event.flags & LLKHF_UP)) {
+        winUpHeld = {true, event.vkCode, event.dwExtraInfo};
+        return 1;
+    }
+    const KeyDecision decision = Decide(event);
+    if (decision.maskWin && !maskOwed) {
+        maskOwed = PostMessageW(threadWindow, kMsgMask, 0, 0) != FALSE;
+    }
+    PostReports(decision);
+    if (decision.asideVk) {
+        SetReservationsAside(decision.asideVk);
+    }
+    if (decision.backVk) {
+        PostMessageW(threadWindow, kMsgBack, decision.backVk, 0);
     }
     if (decision.swallow) {
         return 1;
@@ -166,74 +203,188 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, message, lParam);
 }
 
+// Mouse input reaches no keyboard hook; seen here, it is no sign of a lost one.
+LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        lastSeenAt = GetTickCount();
+    }
+    return CallNextHookEx(nullptr, code, message, lParam);
+}
+
 // The new hook first, then the old one away, so no key slips by between the two. An event
 // may meet both for a moment; the second sees it passed and lets it pass again.
-bool InstallHook() {
-    HHOOK fresh = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, GetModuleHandleW(nullptr), 0);
+bool Install(HHOOK* hook, int type, HOOKPROC procedure) {
+    HHOOK fresh = SetWindowsHookExW(type, procedure, GetModuleHandleW(nullptr), 0);
     if (!fresh) {
         return false;
     }
-    if (keyboardHook) {
-        UnhookWindowsHookEx(keyboardHook);
+    if (*hook) {
+        UnhookWindowsHookEx(*hook);
     }
-    keyboardHook = fresh;
+    *hook = fresh;
+    return true;
+}
+
+// Whether the keyboard hook is still called: a key of the layer's own, which the hook
+// takes, must reach it. The hook thread answers only its hooks meanwhile. Where the system
+// refuses the injection (an elevated window has the focus, the workstation is locked) the
+// question has no answer, and the hook counts as in place.
+bool HookAnswers() {
+    probeSeen = false;
+    INPUT probe[2] = {};
+    for (INPUT& input : probe) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = kMaskKey;
+        input.ki.dwExtraInfo = kProbeExtraInfo;
+    }
+    probe[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    if (SendInput(2, probe, sizeof(INPUT)) != 2) {
+        return true;
+    }
+    const DWORD start = GetTickCount();
+    while (!probeSeen) {
+        const DWORD waited = GetTickCount() - start;
+        if (waited >= kProbeWaitMs) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kProbeWaitMs - waited, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     return true;
 }
 
 // Windows removes a hook that kept it waiting too long and says nothing. Input then
 // arrives that the hook never sees: the system's last-input time moves past the last
-// event the hook saw. An event may still be on its way to the hook, so the input must be
-// a little old, or still unseen at the next look. Mouse input moves the time too, so input
-// while the cursor moved counts as explained; a click without a move costs at worst one
-// needless reinstall. A registration looks without the cursor, which can take tens of
-// milliseconds to learn: there a mouse event taken for a lost hook costs only a reinstall.
-void WatchHook(bool askCursor) {
+// event the hooks saw. So does input that no keyboard hook is meant to see: pen and touch,
+// keys typed into an elevated window, keys a newer hook takes. Reinstalling for those
+// would put the layer ahead of programs that rely on being first, so only a hook that
+// misses the layer's own probe is installed again.
+void WatchHook() {
     LASTINPUTINFO input = {sizeof(input), 0};
-    if (!GetLastInputInfo(&input)) {
+    if (!GetLastInputInfo(&input) || static_cast<LONG>(input.dwTime - lastSeenAt) <= 0) {
         return;
     }
-    POINT cursor;
-    if (askCursor && GetCursorPos(&cursor) &&
-        (cursor.x != lastCursor.x || cursor.y != lastCursor.y)) {
-        lastCursor = cursor;
-        mouseInputAt = input.dwTime;
-        suspectedInput = false;
+    if (!HookAnswers()) {
+        Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook);
+    }
+    lastSeenAt = GetTickCount();
+}
+
+// The mask goes before Win's release (held back in the hook should it come first), so
+// Windows never sees a lone Win tap and leaves the Start menu shut; the reports that
+// waited for it follow.
+void InjectMask() {
+    // Still owed while it goes in: events that the hook meets meanwhile wait behind it.
+    ::keybd_event(kMaskKey, 0, 0, kMaskExtraInfo);
+    ::keybd_event(kMaskKey, 0, KEYEVENTF_KEYUP, kMaskExtraInfo);
+    maskOwed = false;
+    std::vector<HotKeyReport> reports;
+    reports.swap(reportsAfterMask);
+    const HeldKey winUp = winUpHeld;
+    winUpHeld = {};
+    for (const HotKeyReport& report : reports) {
+        PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
+    }
+    if (winUp.held) {
+        ::keybd_event(static_cast<BYTE>(winUp.vk), 0, KEYEVENTF_KEYUP, winUp.extraInfo);
+    }
+}
+
+// A key the hook did not see: the system's own hot key caught it instead. The report
+// itself is news of a lost hook, looked into at once.
+void OnSystemHotKey(int reservation) {
+    bool known = false;
+    KeyDecision decision;
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        decision = matcher.SystemReport(reservation, static_cast<DWORD>(GetMessageTime()), &known);
+    }
+    if (!known) {
+        ::UnregisterHotKey(threadWindow, reservation);  // its window went without a word
         return;
     }
-    const DWORD seen = lastSeenAt;
-    if (input.dwTime == mouseInputAt || static_cast<LONG>(input.dwTime - seen) <= 0) {
-        suspectedInput = false;
-        return;
+    PostReports(decision);
+    WatchHook();
+}
+
+void Reserve() {
+    request.result =
+        ::RegisterHotKey(threadWindow, request.reservation, request.modifiers, request.vk);
+    if (request.result) {
+        reservations.push_back({request.reservation, request.modifiers, request.vk, false});
     }
-    const bool old = static_cast<LONG>(GetTickCount() - input.dwTime) >= kInFlightMs;
-    const bool stillUnseen = suspectedInput && static_cast<LONG>(suspectedInputAt - seen) > 0;
-    if (!old && !stillUnseen) {
-        suspectedInput = true;
-        suspectedInputAt = input.dwTime;
-        return;
+}
+
+void Release() {
+    for (auto it = reservations.begin(); it != reservations.end(); ++it) {
+        if (it->id == request.reservation) {
+            if (!it->aside) {
+                ::UnregisterHotKey(threadWindow, it->id);
+            }
+            reservations.erase(it);
+            return;
+        }
     }
-    suspectedInput = false;
-    if (InstallHook()) {
-        lastSeenAt = input.dwTime;
+}
+
+void OnWatchTimer() {
+    bool awaited = false;
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        awaited = matcher.ExpireOwn(GetTickCount());
     }
+    // An own event that never came (a newer hook took it) must not keep a key unreserved.
+    if (!awaited) {
+        TakeReservationsBack(0);
+    }
+    WatchHook();
 }
 
 LRESULT CALLBACK HookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_HOTKEY:
+            OnSystemHotKey(static_cast<int>(wParam));
+            return 0;
         case WM_TIMER:
-            WatchHook(true);
+            OnWatchTimer();
+            return 0;
+        case kMsgMask:
+            InjectMask();
+            return 0;
+        case kMsgBack:
+            TakeReservationsBack(static_cast<UINT>(wParam));
+            return 0;
+        case kMsgReserve:
+            Reserve();
+            SetEvent(hookThreadAnswered);
+            return 0;
+        case kMsgRelease:
+            Release();
+            SetEvent(hookThreadAnswered);
             return 0;
         case kMsgCheckHook:
-            WatchHook(false);
+            WatchHook();
             SetEvent(hookThreadAnswered);
             return 0;
         case kMsgDropHook:
             UnhookWindowsHookEx(keyboardHook);  // the handle is kept, as if still in place
             SetEvent(hookThreadAnswered);
             return 0;
+        case kMsgNothing:
+            SetEvent(hookThreadAnswered);
+            return 0;
         case WM_DESTROY:
+            for (const Reservation& r : reservations) {
+                ::UnregisterHotKey(window, r.id);
+            }
+            reservations.clear();
             UnhookWindowsHookEx(keyboardHook);
             keyboardHook = nullptr;
+            if (mouseHook) {
+                UnhookWindowsHookEx(mouseHook);
+                mouseHook = nullptr;
+            }
             PostQuitMessage(0);
             return 0;
         default:
@@ -255,17 +406,17 @@ DWORD WINAPI HookThreadMain(LPVOID context) {
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(0, kHookWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   windowClass.hInstance, nullptr);
-    // Where the cursor is becomes known at the first timed look: asking costs tens of
-    // milliseconds on a new thread under Wine, too long for a registration to wait.
-    lastCursor = {LONG_MIN, LONG_MIN};
     lastSeenAt = GetTickCount();
-    if (!window || !InstallHook()) {
+    threadWindow = window;
+    if (!window || !Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook)) {
         if (window) {
             DestroyWindow(window);
         }
         SetEvent(start->ready);
         return 1;
     }
+    // Without it mouse input goes unexplained and costs a probe now and then: no failure.
+    Install(&mouseHook, WH_MOUSE_LL, MouseHook);
     SetTimer(window, 1, kWatchPeriodMs, nullptr);
     start->window = window;
     SetEvent(start->ready);
@@ -304,22 +455,25 @@ bool StartHookThread() {
         return false;
     }
     hookThread = thread;
-    hookThreadId = threadId;
     hookWindow = start.window;
     return true;
 }
 
-// The hook goes before the thread does: a process that ends with a hook in place can
-// leave other programs' hooks deaf (Wine).
+// The hooks go before the thread does: a process that ends with a hook in place can
+// leave other programs' hooks deaf (Wine). A thread that does not end in time is left
+// running with the layer's data, which is never freed.
 void StopHookThread() {
     if (!hookThread) {
         return;
     }
     PostMessageW(hookWindow, WM_CLOSE, 0, 0);
     WaitForSingleObject(hookThread, 5000);
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        matcher.ForgetOwn();
+    }
     CloseHandle(hookThread);
     hookThread = nullptr;
-    hookThreadId = 0;
     hookWindow = nullptr;
 }
 
@@ -333,6 +487,18 @@ void AskHookThread(UINT message) {
     }
 }
 
+// A key taken alone is reserved as it is taken, without Win; one the system refuses to
+// reserve still works through the hook. A handheld's button arrives with Win, which the
+// shell may own: there the system's refusal stands.
+bool TakenAlone(UINT modifiers, UINT vk) {
+    return (modifiers & MOD_WIN) && IsDesktopKey(vk);
+}
+
+UINT ReservedModifiers(UINT modifiers, UINT vk) {
+    const UINT reserved = modifiers & kHotKeyModifierMask;
+    return TakenAlone(modifiers, vk) ? reserved & ~MOD_WIN : reserved;
+}
+
 // A program that ends with registrations still in place stops the thread cleanly too.
 struct StopAtExit {
     ~StopAtExit() { StopHookThread(); }
@@ -341,20 +507,31 @@ struct StopAtExit {
 }  // namespace
 
 BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
-    // The system's registration is the cross-process reservation: it refuses a taken
-    // combination, this process's own registrations included.
-    if (!::RegisterHotKey(window, id, modifiers & kHotKeyModifierMask, vk)) {
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        if (matcher.Taken(window, id, modifiers, vk)) {
+            return FALSE;
+        }
+    }
+    const bool running = hookThread != nullptr;
+    if (!StartHookThread()) {
+        return FALSE;
+    }
+    // The system's registration is the cross-process reservation: it refuses a combination
+    // another program holds, and reports the key where the hook does not see it.
+    request = {nextReservation, ReservedModifiers(modifiers, vk), vk, FALSE};
+    nextReservation = (nextReservation + 1) % kReservationIds;
+    AskHookThread(kMsgReserve);
+    if (!request.result && !TakenAlone(modifiers, vk)) {
+        if (KeyUpHotKeyCount() == 0) {
+            StopHookThread();
+        }
         return FALSE;
     }
     {
         std::lock_guard<std::mutex> lock(dataLock);
-        matcher.Add(window, id, modifiers, vk);
-    }
-    const bool running = hookThread != nullptr;
-    if (!StartHookThread()) {
-        // Without the hook the key would be reserved but never reported.
-        UnregisterKeyUpHotKey(window, id);
-        return FALSE;
+        matcher.Add(window, id, modifiers, vk,
+                    request.result ? request.reservation : kNoReservation);
     }
     if (running) {
         // A hook that the system removed in the meantime is back before this returns.
@@ -366,16 +543,20 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
 BOOL UnregisterKeyUpHotKey(HWND window, int id) {
     bool known = false;
     bool none = false;
+    int reservation = kNoReservation;
     {
         std::lock_guard<std::mutex> lock(dataLock);
-        known = matcher.Remove(window, id);
+        known = matcher.Remove(window, id, &reservation);
         none = matcher.Count() == 0;
     }
-    const BOOL released = ::UnregisterHotKey(window, id);
+    if (reservation != kNoReservation && hookThread) {
+        request.reservation = reservation;
+        AskHookThread(kMsgRelease);
+    }
     if (none) {
         StopHookThread();
     }
-    return known || released;
+    return known;
 }
 
 int KeyUpHotKeyCount() {
@@ -383,19 +564,14 @@ int KeyUpHotKeyCount() {
     return matcher.Count();
 }
 
+// Without a hook there is nothing to pass, and an event awaited in vain could later let
+// another program's like it by.
 void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
-    const bool fenced = hookThread && GetCurrentThreadId() != hookThreadId;
-    if (fenced) {
-        ResetEvent(awaitedSeen);
+    if (hookThread) {
         std::lock_guard<std::mutex> lock(dataLock);
-        awaited = {true, vk, (flags & KEYEVENTF_KEYUP) != 0, extraInfo};
+        matcher.ExpectOwn(vk, (flags & KEYEVENTF_KEYUP) != 0, extraInfo, GetTickCount());
     }
     Inject(vk, scan, flags, extraInfo);
-    if (fenced) {
-        WaitForSingleObject(awaitedSeen, kAwaitLimitMs);
-        std::lock_guard<std::mutex> lock(dataLock);
-        awaited.armed = false;
-    }
 }
 
 namespace test_access {
@@ -408,6 +584,25 @@ void DropHookSilently() {
 
 void SetInjector(Injector replacement) {
     injector = replacement;
+}
+
+void WaitForHookThread() {
+    ResetEvent(hookThreadAnswered);
+    if (!hookWindow || !PostMessageW(hookWindow, kMsgNothing, 0, 0)) {
+        return;
+    }
+    const ULONGLONG deadline = GetTickCount64() + 5000;
+    while (GetTickCount64() < deadline &&
+           MsgWaitForMultipleObjects(1, &hookThreadAnswered, FALSE, 100, QS_SENDMESSAGE) !=
+               WAIT_OBJECT_0) {
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+LRESULT CallKeyboardHook(KBDLLHOOKSTRUCT* event) {
+    return KeyboardHook(HC_ACTION, (event->flags & LLKHF_UP) ? WM_KEYUP : WM_KEYDOWN,
+                        reinterpret_cast<LPARAM>(event));
 }
 
 }  // namespace test_access

@@ -3,8 +3,13 @@
 // MOD_KEYUP and then posts WM_HOTKEY for the key-down and, with MOD_KEYUP set in lParam,
 // for the key-up; desktop Win32 knows no such flag. This layer stands in for it.
 //
-// The system's own RegisterHotKey still reserves every combination, so another program is
-// refused a taken one and gets it once it is freed. The reports come from a low-level
+// The system's own RegisterHotKey still reserves each combination, so another program is
+// refused a taken one and gets it once it is freed. The reservation belongs to the hook
+// thread's window: where the hook does not see a key (an elevated window has the focus, or
+// the hook is gone for a moment) the system reports it there, key-downs only and repeated
+// while held, and the layer makes the first of them one whole short press. A desktop key
+// is reserved as it is taken, alone; where the system refuses that, the key still works.
+// The reports come from a low-level
 // keyboard hook that lives on a thread of its own, which does nothing but answer the hook
 // and keep its watch (below). Windows waits for such a hook at every keystroke of every
 // program and drops a hook that keeps it waiting too long; a registering thread that is
@@ -17,13 +22,15 @@
 // could not see it (the secure desktop) does no harm. A button whose release was missed is
 // recognised by the time of its next key-down (hotkey_matcher.cpp); its release is
 // reported first, then the new press. The hook thread also notices a hook that the system
-// removed, by input that the hook never saw, and installs it again.
+// removed, by input that the hooks never saw and a probe key of its own that goes missing,
+// and installs it again. Key events injected from a lower integrity level are no presses.
 //
 // Desktop keys (F13-F24, the browser, media and launch keys) arrive without Win: a
 // registration with MOD_WIN accepts them with Win held or not, Shift and Ctrl still choose
 // the id, and the report carries the modifiers as registered. Every other key needs its
 // modifiers exactly. A button swallowed while Win is held would leave Windows a lone Win
-// tap, which opens the Start menu; the layer then taps kMaskKey before Win comes up.
+// tap, which opens the Start menu; the layer then taps kMaskKey before Win comes up,
+// from the hook thread once the hook has returned.
 //
 // Register and unregister from one thread at a time (the agent has one).
 #include <windows.h>
@@ -38,6 +45,8 @@ namespace platform {
 // takes it for the user's key.
 constexpr BYTE kMaskKey = 0xE8;
 constexpr ULONG_PTR kMaskExtraInfo = 0x4D41534B;
+// The same key with another mark asks whether the hook is still called; the hook takes it.
+constexpr ULONG_PTR kProbeExtraInfo = 0x50524F42;
 
 // Registers `vk` with `modifiers` (MOD_WIN, MOD_SHIFT, MOD_CONTROL, MOD_ALT, MOD_KEYUP)
 // as hot key `id` of `window`. Fails when another registration holds the combination.
@@ -53,11 +62,10 @@ BOOL UnregisterKeyUpHotKey(HWND window, int id);
 // while it is not 0.
 int KeyUpHotKeyCount();
 
-// keybd_event that returns only once the layer's hook has seen the event (or after half a
-// second, should another program's hook swallow it first). A caller that unregisters a
-// hot key, injects its key and registers it again can thus be sure that the injected key
-// went past while the hot key was out of the way, as it did when the hook ran on the
-// registering thread.
+// keybd_event for the process's own keystrokes: the event passes the layer's hook once,
+// untouched, and the system's own hot keys step aside for it, whatever it matches and
+// however late it arrives (within a few seconds). So a button's replayed press reaches the
+// system and never comes back as a new one, and the caller never waits for it.
 void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
 
 // For tests only.
@@ -67,6 +75,11 @@ void DropHookSilently();
 // How the layer injects key events (::keybd_event unless replaced; nullptr restores it).
 using Injector = void (*)(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
 void SetInjector(Injector injector);
+// Returns once the hook thread has done what the hook left it (the mask and the reports
+// that wait for it), answering this thread's own hooks meanwhile.
+void WaitForHookThread();
+// Calls the keyboard hook's procedure as the system would, to time its own work.
+LRESULT CallKeyboardHook(KBDLLHOOKSTRUCT* event);
 }  // namespace test_access
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include "agent/classifier.h"
 #include "agent/executor.h"
 #include "agent/latches.h"
+#include "platform/hotkeys.h"
 #include "press_window.h"
 #include "support/press_state.h"
 #include "support/test_window.h"
@@ -113,6 +114,7 @@ class InjectedKeysTest : public ::testing::Test {
         markerSeen = false;
         keybd_event(kMarkerKey, 0, KEYEVENTF_KEYUP, kMarkerInfo);
         ASSERT_TRUE(agent_wine::PumpUntil([] { return markerSeen; }, 10000));
+        platform::test_access::WaitForHookThread();
         testing_support::DispatchPending();
     }
 
@@ -186,6 +188,24 @@ TEST_F(InjectedKeysTest, TheReplayUnderAShiftLatchReachesTheSystemOnce) {
     EXPECT_THAT(hotKeyMessages, IsEmpty());
     ResetLatches();
     Settle();
+    UnregisterButtonHotKeys(window, 0);
+}
+
+// The user holds Shift: the button arrives under its Shift hot key, and the replay, made
+// with Shift still down, must reach the system as Shift + Win + button, once.
+TEST_F(InjectedKeysTest, TheReplayPressedWithShiftHeldReachesTheSystemOnceWithShift) {
+    RegisterButtonHotKeys(window, 0, 0xC1);
+    keybd_event(VK_LSHIFT, 0, 0, 0);
+    Settle();
+    seenKeys.clear();
+
+    Run(kActionStandardButton, L"");
+
+    EXPECT_THAT(seenKeys,
+                ElementsAre("C1 up 0", "5B up 0", "5B down 0", "C1 down 0", "C1 up 0", "5B up 0"));
+    EXPECT_NE(GetAsyncKeyState(VK_SHIFT) & 0x8000, 0);
+    EXPECT_THAT(hotKeyMessages, IsEmpty());
+    keybd_event(VK_LSHIFT, 0, KEYEVENTF_KEYUP, 0);
     UnregisterButtonHotKeys(window, 0);
 }
 

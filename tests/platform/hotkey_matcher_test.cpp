@@ -92,6 +92,69 @@ TEST_F(MatcherTest, AGoneWindowsRegistrationsAreForgotten) {
     EXPECT_EQ(matcher.Count(), 3);
 }
 
+// Where the hook did not see the button, the system's own hot key reports key-downs only,
+// one for every auto-repeat.
+TEST_F(MatcherTest, ThePressOnlyTheSystemSawIsOneWholePressAndItsRepeatsAreDropped) {
+    matcher.Add(kWindow, 1, kPlain, 0xC2, 7);
+    bool known = false;
+    EXPECT_EQ(Reports(matcher.SystemReport(7, 1000, &known)), (Said{"1 down", "1 up"}));
+    EXPECT_TRUE(known);
+    EXPECT_TRUE(Reports(matcher.SystemReport(7, 1500, &known)).empty());
+    EXPECT_TRUE(Reports(matcher.SystemReport(7, 1530, &known)).empty());
+    // The hook is back while the button is still held: its repeats are no new press.
+    KeyDecision held = Down(0xC2, 1560, MOD_WIN);
+    EXPECT_TRUE(held.swallow);
+    EXPECT_TRUE(Reports(held).empty());
+    // The hook's call overtook a system report stamped before it: still the same press.
+    EXPECT_TRUE(Reports(matcher.SystemReport(7, 1545, &known)).empty());
+    EXPECT_FALSE(Up(0xC2, 1600).swallow);
+    // Later presses are the hook's again, or the system's.
+    EXPECT_EQ(Reports(Down(0xC2, 5000, MOD_WIN)), (Said{"1 down"}));
+    EXPECT_EQ(Reports(Up(0xC2, 5100)), (Said{"1 up"}));
+    EXPECT_EQ(Reports(matcher.SystemReport(7, 9000, &known)), (Said{"1 down", "1 up"}));
+    matcher.SystemReport(8, 9100, &known);
+    EXPECT_FALSE(known);
+}
+
+// The layer's own keystrokes: a button's replay made with Shift held.
+TEST_F(MatcherTest, OwnEventsPassOnceWhateverTheyMatchAndMoveTheReservationsAside) {
+    matcher.Add(kWindow, 1, kPlain, 0xC2, 7);
+    matcher.Add(kWindow, 17, kShift, 0xC2, 8);
+    matcher.ExpectOwn(0xC2, false, 0, 1000);
+    matcher.ExpectOwn(0xC2, true, 0, 1000);
+    matcher.ExpectOwn(VK_SHIFT, true, 1, 1000);
+
+    const KeyEvent replayDown = {0xC2, false, 1600, LLKHF_INJECTED, 0};
+    KeyDecision down = matcher.Handle(replayDown, MOD_WIN | MOD_SHIFT, {});
+    EXPECT_FALSE(down.swallow);
+    EXPECT_EQ(down.reportCount, 0);
+    EXPECT_EQ(down.asideVk, 0xC2u);
+    KeyDecision up = matcher.Handle({0xC2, true, 1700, LLKHF_INJECTED, 0}, 0, {});
+    EXPECT_FALSE(up.swallow);
+    EXPECT_EQ(up.backVk, 0xC2u);
+    // Shift by its side, as the hook sees it.
+    EXPECT_FALSE(matcher.Handle({VK_LSHIFT, true, 1800, LLKHF_INJECTED, 1}, 0, {}).swallow);
+    EXPECT_FALSE(matcher.ExpireOwn(1800));
+
+    // Used up: the same event again is a press.
+    EXPECT_EQ(Reports(matcher.Handle(replayDown, MOD_WIN | MOD_SHIFT, {})), (Said{"17 down"}));
+    matcher.Handle({0xC2, true, 1900, 0, 0}, 0, {});
+    // An event from the keyboard, or one that comes too late, is never taken for ours.
+    matcher.ExpectOwn(0xC2, false, 0, 2000);
+    EXPECT_EQ(Reports(Down(0xC2, 2100, MOD_WIN)), (Said{"1 down"}));
+    matcher.Handle({0xC2, true, 2200, 0, 0}, 0, {});
+    const DWORD late = 2000 + HotKeyMatcher::kOwnEventLifeMs + 1;
+    EXPECT_EQ(Reports(matcher.Handle({0xC2, false, late, LLKHF_INJECTED, 0}, MOD_WIN, {})),
+              (Said{"1 down"}));
+}
+
+TEST_F(MatcherTest, KeysInjectedFromALowerIntegrityLevelAreNoPresses) {
+    const KeyEvent event = {kButton, false, 100, LLKHF_INJECTED | LLKHF_LOWER_IL_INJECTED, 0};
+    KeyDecision decision = matcher.Handle(event, MOD_WIN, {});
+    EXPECT_FALSE(decision.swallow);
+    EXPECT_EQ(decision.reportCount, 0);
+}
+
 class DesktopKeyMatcherTest : public MatcherTest {
   protected:
     void SetUp() override {
