@@ -113,6 +113,11 @@ HRESULT OsCalls::ToggleDesktop() {
     return result;
 }
 
+BOOL OsCalls::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                          PCHANGEFILTERSTRUCT status) {
+    return ::ChangeWindowMessageFilterEx(window, message, action, status);
+}
+
 namespace {
 OsCalls realCalls;
 OsCalls* currentCalls = &realCalls;

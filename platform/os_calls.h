@@ -46,6 +46,10 @@ class OsCalls {
     virtual UINT GetSystemDirectoryW(LPWSTR path, UINT size);
     virtual DWORD GetFileAttributesW(LPCWSTR path);
     virtual HRESULT ToggleDesktop();
+
+    // Lets one message reach a window from programs at a lower integrity level.
+    virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                             PCHANGEFILTERSTRUCT status);
 };
 
 // The object that receives the calls now.
