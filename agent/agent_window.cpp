@@ -18,7 +18,37 @@ NOTIFYICONDATAW trayIconData = {};
 
 namespace {
 
+// The taskbar broadcasts this when it starts, after a logon or when Explorer comes back.
+UINT taskbarCreatedMessage = 0;
+bool trayRetryPending = false;
+
+// An add fails while there is no taskbar yet, and also when the icon is still there (a
+// taskbar that only redrew sends its message too); the modify tells the two apart, so
+// the retry timer never runs on for an icon that is shown.
+void AddTrayIcon(HWND window) {
+    if (platform::Os().Shell_NotifyIconW(NIM_ADD, &trayIconData) ||
+        platform::Os().Shell_NotifyIconW(NIM_MODIFY, &trayIconData)) {
+        if (trayRetryPending) {
+            platform::Os().KillTimer(window, TIMER_TRAY_RETRY);
+            trayRetryPending = false;
+        }
+        return;
+    }
+    if (!trayRetryPending) {
+        trayRetryPending = platform::Os().SetTimer(window, TIMER_TRAY_RETRY, kTrayRetryMs) != 0;
+    }
+}
+
+// A customizer started at a lower integrity level than the agent may still reach it with
+// these, and with nothing else.
+void AllowCustomizerMessages(HWND window) {
+    for (UINT message : {MSG_RELOAD, MSG_RELEASE_TEMP, MSG_RESTORE_TEMP}) {
+        platform::Os().ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
+    }
+}
+
 void OnCreate(HWND window) {
+    AllowCustomizerMessages(window);
     trayIconData = {};
     // The desktop's record is larger than the handheld's; every field set is the same.
     trayIconData.cbSize = sizeof(trayIconData);
@@ -28,7 +58,8 @@ void OnCreate(HWND window) {
     trayIconData.uCallbackMessage = MSG_TRAY;
     trayIconData.hIcon = static_cast<HICON>(
         LoadImageW(agentInstance, MAKEINTRESOURCEW(IDI_AGENT), IMAGE_ICON, 16, 16, 0));
-    platform::Os().Shell_NotifyIconW(NIM_ADD, &trayIconData);
+    trayRetryPending = false;
+    AddTrayIcon(window);
 }
 
 // Latches first, so Shift and Ctrl are released while the hot keys still hold the
@@ -36,6 +67,10 @@ void OnCreate(HWND window) {
 void OnDestroy(HWND window) {
     ResetLatches();
     UnregisterAllHotKeys(window);
+    if (trayRetryPending) {
+        platform::Os().KillTimer(window, TIMER_TRAY_RETRY);
+        trayRetryPending = false;
+    }
     platform::Os().Shell_NotifyIconW(NIM_DELETE, &trayIconData);
     PostQuitMessage(0);
 }
@@ -52,7 +87,9 @@ POINT TrayMenuCorner(HWND window) {
     return {screen.rcWork.right, screen.rcWork.bottom};
 }
 
-void ShowTrayMenu(HWND window) {
+// A tap opens the menu at the corner; a desktop's right-click opens it where the pointer is,
+// as every tray icon's does.
+void ShowTrayMenu(HWND window, bool atPointer) {
     HMENU menu = LoadMenuW(agentInstance, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     if (!menu) {
         return;
@@ -61,9 +98,14 @@ void ShowTrayMenu(HWND window) {
     // A popup of a window in the background would not close when the user taps elsewhere.
     platform::Os().SetForegroundWindow(window);
     if (popup) {
-        const POINT corner = TrayMenuCorner(window);
-        platform::Os().TrackPopupMenuEx(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, corner.x, corner.y,
-                                        window, nullptr);
+        UINT flags = TPM_RIGHTALIGN | TPM_BOTTOMALIGN;
+        POINT at = {};
+        if (!atPointer || !GetCursorPos(&at)) {
+            at = TrayMenuCorner(window);
+        } else {
+            flags |= TPM_RIGHTBUTTON;
+        }
+        platform::Os().TrackPopupMenuEx(popup, flags, at.x, at.y, window, nullptr);
         // A desktop shell switches away from the menu's window only after it has seen a
         // message; without one, the next tray click would not close a menu left open.
         platform::Os().PostMessageW(window, WM_NULL, 0, 0);
@@ -71,10 +113,27 @@ void ShowTrayMenu(HWND window) {
     DestroyMenu(menu);
 }
 
+// The icon is added without a version, so the mouse message itself comes in lParam.
 void OnTray(HWND window, WPARAM iconId, LPARAM mouseMessage) {
-    if (iconId == kTrayIconId && mouseMessage == WM_LBUTTONDOWN) {
-        ShowTrayMenu(window);
+    if (iconId != kTrayIconId) {
+        return;
     }
+    if (mouseMessage == WM_LBUTTONDOWN) {
+        ShowTrayMenu(window, false);
+    } else if (mouseMessage == WM_RBUTTONUP) {
+        ShowTrayMenu(window, true);
+    }
+}
+
+// The retry has a timer of its own; every other id stays the classifier's.
+void OnTimer(HWND window, WPARAM timerId) {
+    if (timerId == TIMER_TRAY_RETRY) {
+        if (trayRetryPending) {
+            AddTrayIcon(window);
+        }
+        return;
+    }
+    HandlePressTimer();
 }
 
 void ShowAboutBox(HWND window) {
@@ -124,6 +183,7 @@ bool InitInstance(HINSTANCE instance) {
         return false;
     }
     RegisterAgentClass(instance);
+    taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
     HWND window = CreateWindowExW(0, kAgentClassName, kAgentWindowTitle, 0, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, nullptr);
     if (!window) {
@@ -150,7 +210,7 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         case WM_COMMAND:
             return OnCommand(window, message, wParam, lParam);
         case WM_TIMER:
-            HandlePressTimer();
+            OnTimer(window, wParam);
             return 0;
         case WM_HOTKEY:
             HandleHotKey(static_cast<int32_t>(wParam), lParam);
@@ -168,6 +228,10 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             HandleRestoreTemp(wParam);
             return 0;
         default:
+            if (message == taskbarCreatedMessage && message != 0) {
+                AddTrayIcon(window);
+                return 0;
+            }
             return DefWindowProcW(window, message, wParam, lParam);
     }
 }

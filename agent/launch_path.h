@@ -3,8 +3,8 @@
 
 namespace kestrel {
 
-// Shell-executes `path` with the verb "open"; an empty path does nothing. Failures are
-// silent.
+// Shell-executes `path` with the verb "open"; an empty path does nothing. A program that
+// cannot be started is reported in a box on a thread of its own, one box at a time.
 void LaunchPath(const wchar_t* path);
 
 }  // namespace kestrel

@@ -70,6 +70,9 @@ inline constexpr UINT kTrayIconId = 1;
 
 // The classifier's one window timer.
 inline constexpr UINT_PTR TIMER_PRESS = 1025;
+// The agent shell's timer that adds the tray icon again until the taskbar takes it.
+inline constexpr UINT_PTR TIMER_TRAY_RETRY = 1026;
+inline constexpr UINT kTrayRetryMs = 2000;
 
 // Hot keys: every enabled button owns a base id and its Shift and Ctrl variants.
 inline constexpr UINT kModKeyUp = 0x1000;           // MOD_KEYUP: report the release too

@@ -13,8 +13,12 @@ bool NotifyAgentOfNewSettings() {
     if (!agent) {
         return false;
     }
-    // A send, not a post: the agent has re-registered its hot keys when this returns.
-    SendMessageW(agent, MSG_RELOAD, 0, 0);
+    // A send, not a post: the agent has re-registered its hot keys when this returns. A
+    // hung agent must not hang the sheet's OK: after the limit the settings are stored all
+    // the same and the agent takes them at its next reload or start.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(agent, MSG_RELOAD, 0, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG, kReloadTimeoutMs,
+                        &result);
     return true;
 }
 

@@ -9,8 +9,11 @@ namespace kestrel {
 // The sheet's caption: the product name and the word for settings.
 inline constexpr wchar_t kSheetCaption[] = L"Kestrel設定";
 
-// Asks the agent's window, if one exists, to reload the settings, and waits until it has.
-// True when an agent window was found.
+// How long the customizer waits for the agent to reload before it ends all the same.
+inline constexpr unsigned kReloadTimeoutMs = 5000;
+
+// Asks the agent's window, if one exists, to reload the settings, and waits until it has
+// or until kReloadTimeoutMs have passed. True when an agent window was found.
 bool NotifyAgentOfNewSettings();
 
 }  // namespace kestrel

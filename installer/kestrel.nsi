@@ -74,6 +74,24 @@ FunctionEnd
   !insertmacro CloseWindow "Kestrel" "Kestrel"
 !macroend
 
+; The agent starts now too, so the keys work without a new logon; with no settings yet it
+; opens the customizer. Started from here it would carry this installer's administrator
+; token: every program a button starts would run elevated, as the administrator whose
+; password was typed. The user's own shell starts it instead, as the user whose desktop it
+; is and at that user's level; the shell that explorer.exe hands the file to is the one
+; already running. A deployment tool's install as SYSTEM has no user in its session
+; (session 0): no agent there, the logon start covers every user.
+!macro StartAgentAsTheUser
+  System::Call 'kernel32::GetCurrentProcessId() i .r0'
+  System::Call 'kernel32::ProcessIdToSessionId(i r0, *i .r1) i .r2'
+  ${If} $2 == 0
+  ${OrIf} $1 == 0
+    DetailPrint "No user session: the agent starts at the next logon"
+  ${Else}
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\Kestrel.exe"'
+  ${EndIf}
+!macroend
+
 Section "Kestrel"
   !insertmacro StopPrograms
   SetOutPath "$INSTDIR"
@@ -119,9 +137,7 @@ Section "Kestrel"
     ${EndIf}
   ${EndIf}
 
-  ; The agent starts now too, so the keys work without a new logon; with no settings yet
-  ; it opens the customizer.
-  Exec '"$INSTDIR\Kestrel.exe"'
+  !insertmacro StartAgentAsTheUser
 SectionEnd
 
 ; The users' own button settings stay, as with any utility that is installed again later.

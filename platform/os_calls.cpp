@@ -114,6 +114,11 @@ HRESULT OsCalls::ToggleDesktop() {
     return result;
 }
 
+BOOL OsCalls::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                          PCHANGEFILTERSTRUCT status) {
+    return ::ChangeWindowMessageFilterEx(window, message, action, status);
+}
+
 namespace {
 
 // BHID_EnumItems: the handler that lists a shell folder's items.

@@ -61,6 +61,9 @@ class OsCalls {
     // Every item of the shell's applications folder; none where the shell has no such
     // folder.
     virtual std::vector<ShellApp> ListShellApps();
+    // Lets one message reach a window from programs at a lower integrity level.
+    virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                             PCHANGEFILTERSTRUCT status);
 };
 
 // The object that receives the calls now.

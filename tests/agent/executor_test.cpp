@@ -81,7 +81,7 @@ TEST_F(ExecutorTest, ProgramStartsThePathThroughTheShell) {
     EXPECT_THAT(Run(kActionProgram, L"\\Windows\\Start Menu\\Calc.lnk"),
                 ElementsAre("ShellExecuteEx(\\Windows\\Start Menu\\Calc.lnk)"));
     const SHELLEXECUTEINFOW& info = os.lastExecute;
-    EXPECT_EQ(info.fMask, 0u);
+    EXPECT_EQ(info.fMask, static_cast<ULONG>(SEE_MASK_FLAG_NO_UI));  // no box on this thread
     EXPECT_EQ(info.hwnd, kWindow);
     EXPECT_STREQ(info.lpVerb, L"open");
     ASSERT_NE(info.lpParameters, nullptr);

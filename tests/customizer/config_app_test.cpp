@@ -126,6 +126,67 @@ TEST_F(ConfigAppTest, CancelWritesNothingAndDoesNotLookForTheAgent) {
                     .empty());
 }
 
+// An agent that has stopped answering: the thread of its window waits and takes in no
+// message until it is let go, then answers what was sent meanwhile.
+class HungAgent {
+  public:
+    HungAgent() {
+        created_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        letGo_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = CreateThread(nullptr, 0, &HungAgent::Run, this, 0, nullptr);
+        WaitForSingleObject(created_, 10000);
+    }
+    ~HungAgent() {
+        SetEvent(letGo_);
+        WaitForSingleObject(thread_, 10000);
+        CloseHandle(thread_);
+        CloseHandle(letGo_);
+        CloseHandle(created_);
+    }
+    HungAgent(const HungAgent&) = delete;
+    HungAgent& operator=(const HungAgent&) = delete;
+    HWND Window() const { return window_; }
+
+  private:
+    static DWORD WINAPI Run(LPVOID context) {
+        auto* self = static_cast<HungAgent*>(context);
+        self->window_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                        GetModuleHandleW(nullptr), nullptr);
+        SetEvent(self->created_);
+        WaitForSingleObject(self->letGo_, INFINITE);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+        DestroyWindow(self->window_);
+        return 0;
+    }
+    HANDLE created_ = nullptr;
+    HANDLE letGo_ = nullptr;
+    HANDLE thread_ = nullptr;
+    HWND window_ = nullptr;
+};
+
+// Told on a thread of its own, so that a send without a limit fails the test instead of
+// hanging it.
+TEST(NotifyAgentTest, AHungAgentDoesNotHoldTheCustomizerPastTheLimit) {
+    testing_support::RecordingOs os;
+    HungAgent agent;
+    ASSERT_TRUE(agent.Window());
+    os.windowToFind = agent.Window();
+
+    HANDLE told = CreateThread(
+        nullptr, 0, [](LPVOID) -> DWORD { return kestrel::NotifyAgentOfNewSettings() ? 1 : 0; },
+        nullptr, 0, nullptr);
+    const DWORD waited = WaitForSingleObject(told, kestrel::kReloadTimeoutMs + 10000);
+    DWORD found = 0;
+    GetExitCodeThread(told, &found);
+
+    EXPECT_EQ(waited, WAIT_OBJECT_0);
+    EXPECT_EQ(found, 1u);
+    CloseHandle(told);
+}
+
 TEST(ConfigSheetTest, HoldsTheButtonPageThenTheTimingPage) {
     KestrelConfigPropSheet sheet(kestrel::kSheetCaption);
     ASSERT_EQ(sheet.GetPageCount(), 2);

@@ -30,6 +30,10 @@ const Calls kResetLatches = {"keybd_event(16, 0, 0, 1)", "keybd_event(16, 0, 2, 
 const Calls kRegisterButton = {"RegisterHotKey(0, 0x1008, 0xC1)",
                                "RegisterHotKey(16, 0x100C, 0xC1)",
                                "RegisterHotKey(32, 0x100A, 0xC1)"};
+// A customizer at a lower integrity level may send these three, and nothing else.
+const Calls kAllowCustomizerMessages = {"ChangeWindowMessageFilterEx(45000, 1)",
+                                        "ChangeWindowMessageFilterEx(45001, 1)",
+                                        "ChangeWindowMessageFilterEx(45002, 1)"};
 const Calls kUnregisterButton = {"UnregisterHotKey(0)", "UnregisterHotKey(16)",
                                  "UnregisterHotKey(32)"};
 
@@ -108,8 +112,9 @@ class AgentWindowTest : public ::testing::Test {
 TEST_F(AgentWindowTest, StartUpAddsTheIconRegistersTheButtonsAndReleasesTheLatches) {
     ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
 
-    EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)",
-                               "Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+    EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
+                              kAllowCustomizerMessages,
+                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
                               kRegisterButton,
                               kResetLatches}));
     ASSERT_TRUE(agentWindow);
@@ -151,8 +156,9 @@ TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
 
     ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
 
-    EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)",
-                               "Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+    EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
+                              kAllowCustomizerMessages,
+                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
                               kRegisterButton,
                               kResetLatches}));
     EXPECT_EQ(os.hotKeyWindows, std::vector<HWND>(3, agentWindow));
@@ -226,6 +232,46 @@ TEST_F(AgentWindowTest, TrayMenuOpensAtTheWorkAreasLowerRightCornerAndAMessageFo
 
         EXPECT_EQ(os.calls, (Calls{"SetForegroundWindow(window)", c.menu, "PostMessage(0, 0, 0)"}));
     }
+}
+
+// Explorer restarted: the new taskbar knows no icon until the agent adds it again.
+TEST_F(AgentWindowTest, ARestartedTaskbarGetsTheIconAgain) {
+    Start();
+
+    EXPECT_EQ(Send(RegisterWindowMessageW(L"TaskbarCreated")), 0);
+
+    EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"}));
+    EXPECT_EQ(os.lastNotifyIcon.hWnd, agentWindow);
+}
+
+// At a slow logon the taskbar is not there yet. The retry has a timer of its own, which
+// never touches the press being classified meanwhile.
+TEST_F(AgentWindowTest, AFailedIconAddIsRetriedOnItsOwnTimerBesideAPress) {
+    os.notifyIconResult = FALSE;
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+    const Calls failedAdd = {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                             "Shell_NotifyIcon(1, id 1, flags 0x3, message 32868, icon)"};
+    EXPECT_EQ(os.CallsStartingWith("Shell_NotifyIcon"), failedAdd);
+    EXPECT_EQ(os.CallsStartingWith("SetTimer"), (Calls{"SetTimer(1026, 2000)"}));
+
+    os.calls.clear();
+    Send(WM_HOTKEY, 0, MAKELPARAM(MOD_WIN, 0xC1));  // a press, waiting on TIMER_PRESS
+    Send(WM_TIMER, TIMER_TRAY_RETRY);
+    EXPECT_EQ(os.calls, Join({{"SetTimer(1025, 500)"}, failedAdd}));
+
+    os.notifyIconResult = TRUE;
+    os.calls.clear();
+    Send(WM_TIMER, TIMER_TRAY_RETRY);
+    EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "KillTimer(1026)"}));
+    EXPECT_TRUE(pressActive);
+
+    os.calls.clear();
+    Send(WM_TIMER, TIMER_TRAY_RETRY);  // one that was already queued: the icon is there
+    EXPECT_TRUE(os.calls.empty());
+    Send(WM_TIMER, TIMER_PRESS);
+    EXPECT_EQ(os.CallsStartingWith("keybd_event(72"),
+              (Calls{"keybd_event(72, 0, 0, 1)", "keybd_event(72, 0, 2, 1)"}));
 }
 
 TEST_F(AgentWindowTest, AcceleratorCommandsChangeNothing) {

@@ -100,6 +100,20 @@ TEST_F(TrayMenuTest, OtherIconsAndOtherMouseMessagesOpenNothing) {
     EXPECT_TRUE(OpenMenu());
 }
 
+// A desktop's right-click opens it where the pointer is, above and left of it.
+TEST_F(TrayMenuTest, RightClickOnTheIconOpensTheMenuAtThePointer) {
+    ASSERT_TRUE(SetCursorPos(400, 300));
+    PostMessageW(window, kestrel::MSG_TRAY, kestrel::kTrayIconId, WM_RBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return Menu() != nullptr; }, 5000));
+
+    RECT rect;
+    GetWindowRect(Menu(), &rect);
+    EXPECT_EQ(rect.right, 400);
+    EXPECT_EQ(rect.bottom, 300);
+    Choose(1);
+    EXPECT_TRUE(WaitUntil([&] { return folder.CustomizerStarts() == 1; }));
+}
+
 TEST_F(TrayMenuTest, FirstItemOpensTheCustomizer) {
     ASSERT_TRUE(OpenMenu());
     Choose(1);

@@ -90,9 +90,10 @@ class RecordingOs : public platform::OsCalls {
         lastNotifyIcon = *data;
         Record("Shell_NotifyIcon(%lu, id %u, flags 0x%X, message %u, %s)", message, data->uID,
                data->uFlags, data->uCallbackMessage, data->hIcon ? "icon" : "no icon");
-        return TRUE;
+        return notifyIconResult;
     }
     NOTIFYICONDATAW lastNotifyIcon = {};
+    BOOL notifyIconResult = TRUE;  // FALSE: the taskbar is not there
 
     // The screen that the monitor calls report for every window; the real one while empty.
     RECT screen = {};
@@ -142,6 +143,11 @@ class RecordingOs : public platform::OsCalls {
     HRESULT ToggleDesktop() override {
         Record("ToggleDesktop");
         return S_OK;
+    }
+    BOOL ChangeWindowMessageFilterEx(HWND, UINT message, DWORD action,
+                                     PCHANGEFILTERSTRUCT) override {
+        Record("ChangeWindowMessageFilterEx(%u, %lu)", message, action);
+        return TRUE;
     }
 
     SHELLEXECUTEINFOW lastExecute = {};
