@@ -141,9 +141,16 @@ void HotKeyMatcher::EndPress(KeyDecision* decision, Registration& r) {
     }
 }
 
-// A key-down this soon after the last one of a held key is the keyboard repeating it.
+// A key-down this soon after the last one of a held key is the keyboard repeating it. The
+// hook's calls overtake the system's posted reports, so a report may be older than the
+// last key-down already seen: that is a repeat too.
 bool HotKeyMatcher::Repeats(bool pressed, DWORD lastAt, DWORD time) const {
-    return pressed && time - lastAt <= repeatWindowMs_;
+    return pressed && static_cast<LONG>(time - lastAt) <= static_cast<LONG>(repeatWindowMs_);
+}
+
+// The latest of two event times, across the tick count's wrap.
+static DWORD Later(DWORD a, DWORD b) {
+    return static_cast<LONG>(b - a) > 0 ? b : a;
 }
 
 KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone) {
@@ -198,7 +205,7 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
         if (Matches(r, event.vk, held)) {
             // The system reported this press while the hook was away; the key is still held.
             if (Repeats(r.systemPress, r.systemAt, event.time)) {
-                r.systemAt = event.time;
+                r.systemAt = Later(r.systemAt, event.time);
                 decision.swallow = true;
                 return decision;
             }
@@ -225,7 +232,7 @@ KeyDecision HotKeyMatcher::SystemReport(int reservation, DWORD time, bool* known
         }
         *known = true;
         if (r.down || Repeats(r.systemPress, r.systemAt, time)) {
-            r.systemAt = time;
+            r.systemAt = Later(r.systemAt, time);
             return decision;
         }
         r.systemPress = true;

@@ -12,6 +12,7 @@
 
 #include "platform/hotkey_test_keys.h"
 #include "platform/hotkeys.h"
+#include "support/key_settle.h"
 #include "support/message_pump.h"  // NowMs
 #include "support/test_window.h"
 
@@ -39,9 +40,11 @@ class HotKeyThreadTest : public ::testing::Test {
         DestroyWindow(window);
     }
 
-    // Every WM_HOTKEY posted so far, as "id down" or "id up". (The test waits with Sleep: a
-    // message pump would hand the reports to the window before they are counted.)
+    // Every WM_HOTKEY posted for the keys sent so far, as "id down" or "id up". (The tests
+    // wait without a message pump, which would hand the reports to the window before they
+    // are counted.)
     std::vector<std::string> Posted() {
+        EXPECT_TRUE(testing_support::SettleKeyEvents());
         test_access::WaitForHookThread();
         std::vector<std::string> found;
         MSG message;
@@ -224,6 +227,9 @@ TEST_F(HotKeyThreadTest, AHookTheSystemDroppedIsBackAfterTheNextKeyItMissed) {
 
 TEST_F(HotKeyThreadTest, AHookTheSystemDroppedIsBackByTheNextRegistration) {
     test_access::DropHookSilently();
+    // The system's input clock moves in steps of up to 16 ms, and input in the step of the
+    // last event the hook saw cannot be told from that event: the missed keys come later.
+    Sleep(50);
     Down('A');
     Up('A');
 
@@ -309,6 +315,7 @@ TEST_F(HotKeyThreadTest, ABrokenPressIsClosedBeforeTheNextOneStarts) {
     HHOOK thief = SetWindowsHookExW(WH_KEYBOARD_LL, SwallowButtonRelease, nullptr, 0);
     ASSERT_TRUE(thief);
     PressWithWin();
+    ASSERT_TRUE(testing_support::SettleKeyEvents());  // the thief has had the release
     UnhookWindowsHookEx(thief);
     EXPECT_EQ(PostedUntil(1), (Said{"0 down"}));
 

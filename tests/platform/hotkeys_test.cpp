@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/hotkey_test_keys.h"
+#include "support/key_settle.h"
 #include "support/message_pump.h"
 #include "support/test_window.h"
 
@@ -32,11 +33,15 @@ std::ostream& operator<<(std::ostream& out, const HotKey& h) {
 
 // Every key event that got past the hot-key layer. This hook is installed before the
 // layer's own, so the layer sees each event first and whatever it swallows never arrives.
+// Read it through PassedKeys(), which waits until the hooks have seen every key sent before.
 std::vector<std::string> passed;
 
 LRESULT CALLBACK ObserverHook(int code, WPARAM message, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        if (testing_support::IsSettleMarker(event)) {
+            return CallNextHookEx(nullptr, code, message, lParam);
+        }
         char line[32];
         snprintf(line, sizeof(line), "%02lX %s", event.vkCode,
                  (event.flags & LLKHF_UP) ? "up" : "down");
@@ -83,10 +88,18 @@ class HotKeyTest : public ::testing::Test {
         testing_support::DiscardPending();
     }
 
-    // The WM_HOTKEY messages posted so far to `target` (the test window when null), once the
-    // hook thread has done what the hook left it.
-    std::vector<HotKey> Posted(HWND target = nullptr) {
+    // Returns once every key sent so far has been through every hook and the hook thread
+    // has done what the hook left it, the mask taps it injects included.
+    static void SettleAll() {
+        EXPECT_TRUE(testing_support::SettleKeyEvents());
         test_access::WaitForHookThread();
+        EXPECT_TRUE(testing_support::SettleKeyEvents());
+    }
+
+    // The WM_HOTKEY messages posted to `target` (the test window when null) for every key
+    // sent so far.
+    std::vector<HotKey> Posted(HWND target = nullptr) {
+        SettleAll();
         std::vector<HotKey> found;
         MSG message;
         while (PeekMessageW(&message, target ? target : window, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
@@ -96,6 +109,11 @@ class HotKeyTest : public ::testing::Test {
     }
 
     // What one press of registration `id` reports: its key-down, then its key-up.
+    static const std::vector<std::string>& PassedKeys() {
+        SettleAll();
+        return passed;
+    }
+
     static Reports DownAndUp(WPARAM id) {
         return {{id, MOD_WIN, kButton}, {id, MOD_WIN | MOD_KEYUP, kButton}};
     }
@@ -127,7 +145,7 @@ TEST_F(HotKeyTest, PressOfTheButtonReportsDownAndUpAndSwallowsBoth) {
     EXPECT_EQ(Posted(), (Reports{{3, MOD_WIN | MOD_KEYUP, kButton}}));
     Up(VK_LWIN);
 
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, ReleaseIsReportedWhenWinComesUpBeforeTheButton) {
@@ -139,7 +157,7 @@ TEST_F(HotKeyTest, ReleaseIsReportedWhenWinComesUpBeforeTheButton) {
     Up(kButton);
 
     EXPECT_EQ(Posted(), DownAndUp(0));
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, WithoutKeyUpFlagOnlyTheKeyDownIsReported) {
@@ -148,7 +166,7 @@ TEST_F(HotKeyTest, WithoutKeyUpFlagOnlyTheKeyDownIsReported) {
     PressWithWin();
 
     EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}}));
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, AutoRepeatWhileHeldIsSwallowedWithoutFurtherReports) {
@@ -162,7 +180,7 @@ TEST_F(HotKeyTest, AutoRepeatWhileHeldIsSwallowedWithoutFurtherReports) {
     Up(VK_LWIN);
 
     EXPECT_EQ(Posted(), DownAndUp(0));
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, RightWinKeyCountsAsWin) {
@@ -227,8 +245,8 @@ TEST_F(HotKeyVariantTest, ModifiersMustMatchExactly) {
     Up(VK_LWIN);
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed, (Passed{"5B down", "A0 down", "A2 down", "C1 down", "C1 up", "A2 up", "A0 up",
-                              "A4 down", "C1 down", "C1 up", "A4 up", "5B up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"5B down", "A0 down", "A2 down", "C1 down", "C1 up", "A2 up",
+                                    "A0 up", "A4 down", "C1 down", "C1 up", "A4 up", "5B up"}));
 }
 
 TEST_F(HotKeyVariantTest, PlainRegistrationIgnoresTheButtonWhileShiftIsDown) {
@@ -242,7 +260,7 @@ TEST_F(HotKeyVariantTest, PlainRegistrationIgnoresTheButtonWhileShiftIsDown) {
     Up(VK_LWIN);
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed.size(), 6u);
+    EXPECT_EQ(PassedKeys().size(), 6u);
 }
 
 class HotKeyRegistrationTest : public HotKeyTest {};
@@ -287,8 +305,7 @@ TEST_F(HotKeyRegistrationTest, UnregisterStopsAtOnceEvenInTheMiddleOfAPress) {
 
     Down(VK_LWIN);
     Down(kButton);
-    // The hook thread injects the mask, which this thread's observer must answer.
-    test_access::WaitForHookThread();
+    SettleAll();  // the key-down was the layer's, and its mask is out
     ASSERT_TRUE(UnregisterKeyUpHotKey(window, 0));
     Up(kButton);
     Down(kButton);
@@ -296,7 +313,7 @@ TEST_F(HotKeyRegistrationTest, UnregisterStopsAtOnceEvenInTheMiddleOfAPress) {
     Up(VK_LWIN);
 
     EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}}));
-    EXPECT_EQ(passed,
+    EXPECT_EQ(PassedKeys(),
               (Passed{"5B down", "E8 down", "E8 up", "C1 up", "C1 down", "C1 up", "5B up"}));
     EXPECT_EQ(KeyUpHotKeyCount(), 0);
 }
@@ -317,7 +334,7 @@ TEST_F(HotKeyRegistrationTest, ADestroyedWindowNoLongerSwallowsItsKey) {
 
     PressWithWin();
 
-    EXPECT_EQ(passed, (Passed{"5B down", "C1 down", "C1 up", "5B up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"5B down", "C1 down", "C1 up", "5B up"}));
 }
 
 class HotKeyPassThroughTest : public HotKeyTest {};
@@ -335,8 +352,8 @@ TEST_F(HotKeyPassThroughTest, KeysItDoesNotOwnPassUntouched) {
     Up('A');
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed, (Passed{"C1 down", "C1 up", "5B down", "C2 down", "C2 up", "5B up", "41 down",
-                              "41 up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"C1 down", "C1 up", "5B down", "C2 down", "C2 up", "5B up",
+                                    "41 down", "41 up"}));
 }
 
 TEST_F(HotKeyPassThroughTest, ReplayOfTheStandardFunctionPassesWhileTheBaseIdIsOut) {
@@ -352,10 +369,11 @@ TEST_F(HotKeyPassThroughTest, ReplayOfTheStandardFunctionPassesWhileTheBaseIdIsO
     Up(kButton);
     Up(VK_LWIN);
     PressWithWin();
+    ASSERT_TRUE(testing_support::SettleKeyEvents());  // the replay is past the hook
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, kPlain, kButton));
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed, (Passed{"C1 up", "5B up", "5B down", "C1 down", "C1 up", "5B up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"C1 up", "5B up", "5B down", "C1 down", "C1 up", "5B up"}));
 
     // The button is the agent's again afterwards.
     PressWithWin();
@@ -367,8 +385,9 @@ TEST_F(HotKeyPassThroughTest, ExtraInformationOfPassedEventsIsKept) {
     HHOOK reader = SetWindowsHookExW(
         WH_KEYBOARD_LL,
         [](int code, WPARAM message, LPARAM lParam) -> LRESULT {
-            if (code == HC_ACTION) {
-                extra = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->dwExtraInfo;
+            const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+            if (code == HC_ACTION && !testing_support::IsSettleMarker(event)) {
+                extra = event.dwExtraInfo;
             }
             return CallNextHookEx(nullptr, code, message, lParam);
         },
@@ -376,8 +395,10 @@ TEST_F(HotKeyPassThroughTest, ExtraInformationOfPassedEventsIsKept) {
     RegisterButton(0);  // the layer's hook is now newer than the reader
 
     keybd_event('A', 0, 0, 1);
+    ASSERT_TRUE(testing_support::SettleKeyEvents());
     EXPECT_EQ(extra, 1u);
     keybd_event('A', 0, KEYEVENTF_KEYUP, 7);
+    ASSERT_TRUE(testing_support::SettleKeyEvents());
     EXPECT_EQ(extra, 7u);
     UnhookWindowsHookEx(reader);
 }
