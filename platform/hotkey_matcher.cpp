@@ -5,7 +5,10 @@
 namespace platform {
 
 bool IsDesktopKey(UINT vk) {
-    return (vk >= VK_F13 && vk <= VK_F24) || (vk >= VK_BROWSER_BACK && vk <= VK_LAUNCH_APP2);
+    constexpr UINT kFirstHandheldKey = 0xC1;
+    constexpr UINT kLastHandheldKey = 0xDA;
+    const UINT code = vk & 0xFF;  // what a key event carries of a wider value
+    return code < kFirstHandheldKey || code > kLastHandheldKey;
 }
 
 namespace {

@@ -16,8 +16,9 @@ namespace platform {
 
 constexpr UINT kHotKeyModifierMask = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN;
 
-// F13-F24 and the browser, media and launch keys: keys a desktop keyboard sends on their
-// own, so a registration that asks for Win accepts them with or without it.
+// Every key outside the codes that desktop Windows leaves unassigned (0xC1-0xDA), where a
+// handheld's own buttons live and arrive with Win: a desktop keyboard sends such a key on
+// its own, so a registration that asks for Win accepts it with or without Win.
 bool IsDesktopKey(UINT vk);
 
 struct KeyEvent {

@@ -25,7 +25,7 @@
 // removed, by input that the hooks never saw and a probe key of its own that goes missing,
 // and installs it again. Key events injected from a lower integrity level are no presses.
 //
-// Desktop keys (F13-F24, the browser, media and launch keys) arrive without Win: a
+// Desktop keys (every key outside a handheld's codes 0xC1-0xDA) arrive without Win: a
 // registration with MOD_WIN accepts them with Win held or not, Shift and Ctrl still choose
 // the id, and the report carries the modifiers as registered. Every other key needs its
 // modifiers exactly. A button swallowed while Win is held would leave Windows a lone Win
