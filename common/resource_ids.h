@@ -33,6 +33,13 @@
 #define IDC_LABEL_HOLD 1015
 #define IDC_LABEL_HOLD_UNIT 1016
 #define IDC_RESTORE_DEFAULTS 1002
+/* Adding a key by pressing it, and removing it again. */
+#define IDD_ADD_KEY 150
+#define IDI_MOUSE_BUTTON 151
+#define IDC_ADD_KEY 1040
+#define IDC_REMOVE_KEY 1041
+#define IDC_ADD_KEY_PROMPT 1042
+#define IDC_ADD_KEY_STATUS 1043
 
 /* The handheld's caption OK button; desktop Win32 has no such extended style. */
 #ifndef WS_EX_CAPTIONOKBTN

@@ -3,7 +3,11 @@
 // the button's on/off check box), the press-kind list (single, double, hold, each with a
 // check box and its assignment) and the program box. While the page is open the user's
 // choices live in the controls and in the button catalogue's slots; the page writes every
-// button's settings when its window goes, whichever button closed the sheet.
+// button's settings when its window goes, whichever button closed the sheet. Keys the user
+// adds or removes are written, and deleted, on that same path and no sooner.
+#include <string>
+#include <vector>
+
 #include "platform/framework/framework.h"
 
 class KestrelConfigProp1 : public CPropertyPage {
@@ -34,6 +38,10 @@ class KestrelConfigProp1 : public CPropertyPage {
     int m_lastStoredButton = -1;
     int m_lastShownButton = -1;
     int m_lastShownMode = -1;
+    // Subkey names of the user's keys removed while the page is open.
+    std::vector<std::wstring> m_removedKeys;
+    // The page has shown its settings: from now on a check box changes at the user's hand.
+    bool m_ready = false;
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -44,6 +52,9 @@ class KestrelConfigProp1 : public CPropertyPage {
     void OnProgramChanged();
     void OnModeChanged(NMHDR* header, LRESULT* result);
     void OnDestroy();
+    void OnAddKey();
+    void OnRemoveKey();
+    LRESULT OnButtonLimitReached(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -51,5 +62,10 @@ class KestrelConfigProp1 : public CPropertyPage {
     int SelectedButton() const;
     int SelectedMode() const;
     void AddButtonImages();
+    void AddButtonImage(size_t button);
+    int CheckedButtons() const;
+    void SelectButton(int row);
+    void EnableRemoveKey();
+    void DeleteRemovedKeys();
     void SizeColumns(CListCtrl& list);
 };
