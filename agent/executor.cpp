@@ -4,12 +4,14 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "agent/agent_state.h"
 #include "agent/button_table.h"
 #include "agent/classifier.h"
 #include "agent/latches.h"
 #include "agent/launch_path.h"
+#include "common/key_sequence.h"
 #include "common/settings_schema.h"
 #include "common/system_commands.h"
 #include "common/trace.h"
@@ -22,9 +24,6 @@ namespace {
 
 // The key-up that opens every key sequence names this fixed code, not the button's.
 constexpr BYTE kSequenceReleaseKey = 2;
-constexpr wchar_t kGroupMark = L'#';
-constexpr size_t kGroupChars = 3;
-constexpr BYTE kNoKey = 0;
 
 void SendKey(BYTE vk, DWORD flags, ULONG_PTR extraInfo) {
     platform::Os().keybd_event(vk, 0, flags, extraInfo);
@@ -32,42 +31,6 @@ void SendKey(BYTE vk, DWORD flags, ULONG_PTR extraInfo) {
 
 BYTE LowByte(uint32_t vk) {
     return static_cast<BYTE>(vk & 0xFF);
-}
-
-BYTE KeyFor(wchar_t c) {
-    if ((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9')) {
-        return static_cast<BYTE>(c);
-    }
-    switch (c) {
-        case L'*':
-            return VK_RETURN;
-        case L'&':
-            return VK_ESCAPE;
-        case L'_':
-            return VK_SPACE;
-        case L'<':
-            return VK_LEFT;
-        case L'>':
-            return VK_RIGHT;
-        default:
-            return kNoKey;
-    }
-}
-
-BYTE ModifierFor(wchar_t c) {
-    switch (c) {
-        case L'A':
-        case L'a':
-            return VK_MENU;
-        case L'C':
-        case L'c':
-            return VK_CONTROL;
-        case L'S':
-        case L's':
-            return VK_SHIFT;
-        default:
-            return kNoKey;
-    }
 }
 
 void RunDeviceCommand(const std::wstring& command) {
@@ -86,33 +49,55 @@ void RunDeviceCommand(const std::wstring& command) {
     }
 }
 
-// One "#", key, modifier group; the modifier is pressed and released even when the key
-// character names no key.
-void TypeGroup(wchar_t keyChar, wchar_t modifierChar) {
-    const BYTE modifier = ModifierFor(modifierChar);
-    const BYTE key = KeyFor(keyChar);
-    if (modifier != kNoKey) {
-        SendKey(modifier, 0, kExtraInfoOwnKey);
+struct SteppedAside {
+    int32_t id;
+    uint32_t vk;
+};
+
+// A sequence may type the key of one of the agent's own buttons (F13 recorded for F13):
+// it would come back as a press of that button and type itself again without end. Such
+// buttons step aside while the sequence is typed, as the standard button's replay does.
+std::vector<SteppedAside> StepAsideFor(const std::vector<KeyEvent>& events) {
+    std::vector<SteppedAside> aside;
+    for (const ButtonBinding& binding : buttonTable) {
+        if (binding.enabled != 1 || binding.hotKeyId == kNoHotKeyId) {
+            continue;
+        }
+        for (const KeyEvent& event : events) {
+            if (event.vk == LowByte(binding.vk)) {
+                aside.push_back({binding.hotKeyId, binding.vk});
+                UnregisterButtonHotKeys(agentWindow, binding.hotKeyId);
+                break;
+            }
+        }
     }
-    if (key != kNoKey) {
-        SendKey(key, 0, kExtraInfoOwnKey);
-        SendKey(key, KEYEVENTF_KEYUP, kExtraInfoOwnKey);
-    }
-    if (modifier != kNoKey) {
-        SendKey(modifier, KEYEVENTF_KEYUP, kExtraInfoOwnKey);
+    return aside;
+}
+
+// After a reload in between, an id may name another button or none, whose hot keys the
+// new table holds already.
+void StepBack(const std::vector<SteppedAside>& aside) {
+    for (const SteppedAside& button : aside) {
+        const ButtonBinding* binding = FindBindingById(button.id);
+        if (binding && binding->vk == button.vk) {
+            RegisterButtonHotKeys(agentWindow, button.id, button.vk);
+        }
     }
 }
 
 // The button's hot key arrived as Win plus the button, so both are released before the
-// sequence is typed; characters after the last whole group are ignored.
+// sequence is typed; what the command types is the settings contract's to say.
 void TypeKeySequence(const std::wstring& command) {
+    const std::vector<KeyEvent> events = KeySequenceEvents(command);
+    const std::vector<SteppedAside> aside = StepAsideFor(events);
     SendKey(kSequenceReleaseKey, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    for (size_t i = 0; i + 2 < command.size(); i += kGroupChars) {
-        if (command[i] == kGroupMark) {
-            TypeGroup(command[i + 1], command[i + 2]);
-        }
+    for (const KeyEvent& event : events) {
+        const DWORD flags =
+            (event.up ? KEYEVENTF_KEYUP : 0) | (event.extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        SendKey(event.vk, flags, kExtraInfoOwnKey);
     }
+    StepBack(aside);
 }
 
 // Replays the button as the platform reports it (Win plus the button's code, or a desktop

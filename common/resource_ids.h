@@ -33,6 +33,11 @@
 #define IDC_LABEL_HOLD 1015
 #define IDC_LABEL_HOLD_UNIT 1016
 #define IDC_RESTORE_DEFAULTS 1002
+/* The Button page's choices beside the program box, and the key recorder's dialog. */
+#define IDC_BROWSE 1020
+#define IDC_RECORD_KEYS 1021
+#define IDD_KEY_RECORDER 140
+#define IDC_KEY_COMBINATION 1022
 /* Adding a key by pressing it, and removing it again. */
 #define IDD_ADD_KEY 150
 #define IDI_MOUSE_BUTTON 151

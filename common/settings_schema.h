@@ -54,7 +54,7 @@ inline constexpr int kSlotCount = 3;
 enum ActionType : int {
     kActionProgram = 0,
     kActionDeviceCommand = 1,
-    kActionKeySequence = 2,
+    kActionKeySequence = 2,  // its command's form: common/key_sequence.h
     kActionStandardButton = 3,
     kActionLatch = 4,
 };

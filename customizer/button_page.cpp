@@ -1,5 +1,6 @@
 #include "customizer/button_page.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "common/settings_schema.h"
 #include "customizer/add_key_dialog.h"
 #include "customizer/catalogues.h"
+#include "customizer/key_recorder.h"
 #include "platform/os_calls.h"
 
 using kestrel::buttonCatalogue;
@@ -99,6 +101,8 @@ ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_BUTTONS, &KestrelConfigProp1::OnButtonChange
 ON_NOTIFY(LVN_ITEMCHANGING, IDC_LIST_BUTTONS, &KestrelConfigProp1::OnButtonChanging)
 ON_CBN_SELCHANGE(IDC_COMBO_PROGRAM, &KestrelConfigProp1::OnProgramChanged)
 ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_MODES, &KestrelConfigProp1::OnModeChanged)
+ON_BN_CLICKED(IDC_BROWSE, &KestrelConfigProp1::OnBrowse)
+ON_BN_CLICKED(IDC_RECORD_KEYS, &KestrelConfigProp1::OnRecordKeys)
 ON_WM_DESTROY()
 ON_BN_CLICKED(IDC_ADD_KEY, &KestrelConfigProp1::OnAddKey)
 ON_BN_CLICKED(IDC_REMOVE_KEY, &KestrelConfigProp1::OnRemoveKey)
@@ -119,6 +123,7 @@ void KestrelConfigProp1::DoDataExchange(CDataExchange* dx) {
 
 BOOL KestrelConfigProp1::OnInitDialog() {
     CPropertyPage::OnInitDialog();
+    m_cancelled = false;
     m_listButton.SetExtendedStyle(kListStyles);
     m_listMode.SetExtendedStyle(kListStyles);
 
@@ -156,7 +161,7 @@ BOOL KestrelConfigProp1::OnInitDialog() {
     }
     SizeColumns(m_listMode);
 
-    kestrel::AddProgramEntries(kestrel::FindProgramFolder());
+    kestrel::AddStartMenuPrograms();
     kestrel::AddFixedCommands();
     for (const CommandEntry& entry : commandCatalogue) {
         SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_ADDSTRING, 0,
@@ -287,9 +292,9 @@ void KestrelConfigProp1::SelectProgram(int button, int pressKind) {
     }
     const kestrel::SlotAssignment& slot =
         buttonCatalogue[static_cast<size_t>(button)].slots[pressKind];
-    // No item stands for a kept pair: the box shows none, and any item the user then
-    // picks, the empty one included, is a change.
-    if (slot.keepsStored) {
+    // No item stands for a kept or chosen pair: the box shows none, and any item the user
+    // then picks, the empty one included, is a change.
+    if (slot.keepsStored || slot.writesPair) {
         SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
         return;
     }
@@ -309,7 +314,9 @@ void KestrelConfigProp1::SelectProgram(int button, int pressKind) {
 void KestrelConfigProp1::LoadAssignments() {
     for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
         ButtonInfo& button = buttonCatalogue[i];
-        if (!SettingsKey::OpenKey(ButtonKeyPath(button).c_str())) {
+        // Read only: a first run that is cancelled must leave no keys behind, or the agent
+        // would take them for settings and no longer open the customizer at its start.
+        if (!SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, ButtonKeyPath(button).c_str())) {
             continue;
         }
         for (int n = 0; n < kestrel::kSlotCount; ++n) {
@@ -363,14 +370,19 @@ void KestrelConfigProp1::SaveAssignments() {
             // Among entries sharing the display name, the last in catalogue order decides.
             // A kept pair is not written at all, so it stays byte for byte as stored,
             // whatever size or type another program gave it.
+            const kestrel::SlotAssignment& slot = button.slots[n];
             const CommandEntry* chosen = nullptr;
             for (const CommandEntry& entry : commandCatalogue) {
-                if (!button.slots[n].keepsStored &&
-                    entry.displayName == button.slots[n].assignment) {
+                if (!slot.keepsStored && !slot.writesPair && entry.displayName == slot.assignment) {
                     chosen = &entry;
                 }
             }
-            if (chosen) {
+            if (slot.writesPair) {
+                SettingsKey::WriteDword(SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(),
+                                        static_cast<DWORD>(slot.pairType));
+                SettingsKey::WriteString(SlotValueName(kestrel::kValueSlotCmdFormat, n).c_str(),
+                                         slot.pairCommand.c_str());
+            } else if (chosen) {
                 SettingsKey::WriteDword(SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(),
                                         static_cast<DWORD>(chosen->type));
                 SettingsKey::WriteString(SlotValueName(kestrel::kValueSlotCmdFormat, n).c_str(),
@@ -459,9 +471,73 @@ void KestrelConfigProp1::OnProgramChanged() {
     kestrel::SlotAssignment& slot = buttonCatalogue[static_cast<size_t>(button)].slots[mode];
     slot.assignment = m_strProgram.Std();
     slot.keepsStored = false;
+    slot.writesPair = false;
     slot.keptText.clear();
     m_listMode.SetItemText(mode, 1, m_strProgram);
     RefreshSummary(button);
+}
+
+void KestrelConfigProp1::AssignPair(int button, int pressKind, int32_t type,
+                                    const std::wstring& command) {
+    if (!IsButton(button) || !IsPressKind(pressKind)) {
+        return;
+    }
+    kestrel::SlotAssignment& slot = buttonCatalogue[static_cast<size_t>(button)].slots[pressKind];
+    slot.keepsStored = false;
+    const CommandEntry* entry = kestrel::EntryWritingPair(type, command);
+    slot.writesPair = entry == nullptr;
+    slot.assignment = entry ? entry->displayName : std::wstring();
+    slot.pairType = type;
+    slot.pairCommand = command;
+    slot.keptText =
+        entry ? std::wstring() : kestrel::KeptPairText(static_cast<uint32_t>(type), command);
+    m_listMode.SetItemText(pressKind, 1, slot.ShownText().c_str());
+    RefreshSummary(button);
+    SelectProgram(button, pressKind);
+}
+
+// Any program, shortcut or document, by its full path. A shortcut stays a shortcut rather
+// than becoming the file it points to, as the Start menu's do; a path longer than a
+// stored string holds is refused by the dialog itself.
+void KestrelConfigProp1::OnBrowse() {
+    const int button = SelectedButton();
+    const int mode = SelectedMode();
+    if (!IsButton(button) || !IsPressKind(mode)) {
+        return;
+    }
+    wchar_t path[kestrel::kStringChars] = {};
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = ::GetParent(m_hWnd);
+    dialog.lpstrFilter =
+        L"すべてのファイル (*.*)\0*.*\0プログラムとショートカット (*.exe;*.lnk)\0*.exe;*.lnk\0";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = kestrel::kStringChars;
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                   OFN_NODEREFERENCELINKS | OFN_DONTADDTORECENT | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameW(&dialog) || path[0] == L'\0') {
+        return;
+    }
+    AssignPair(button, mode, kestrel::kActionProgram, path);
+}
+
+void KestrelConfigProp1::OnRecordKeys() {
+    const int button = SelectedButton();
+    const int mode = SelectedMode();
+    if (!IsButton(button) || !IsPressKind(mode)) {
+        return;
+    }
+    kestrel::KeyCombination combination;
+    if (kestrel::RecordKeyCombination(::GetParent(m_hWnd), combination)) {
+        AssignPair(button, mode, kestrel::kActionKeySequence,
+                   kestrel::CombinationCommand(combination));
+    }
+}
+
+// Cancel reaches every page whose window exists, before the windows go.
+void KestrelConfigProp1::OnReset() {
+    m_cancelled = true;
 }
 
 void KestrelConfigProp1::OnDestroy() {
@@ -470,7 +546,9 @@ void KestrelConfigProp1::OnDestroy() {
     if (button != -1) {
         StoreSlotChecks(button);
     }
-    SaveAssignments();
+    if (!m_cancelled) {
+        SaveAssignments();
+    }
     // The button list would destroy the image list with itself, and m_imageList again
     // after it: take it back so that only its owner frees it.
     m_listButton.SetImageList(nullptr, LVSIL_SMALL);

@@ -1,10 +1,12 @@
 #pragma once
 // The "ボタン" page: the button list (icon, name, a summary of the three assignments and
 // the button's on/off check box), the press-kind list (single, double, hold, each with a
-// check box and its assignment) and the program box. While the page is open the user's
+// check box and its assignment), the program box, and two push buttons for what the box
+// cannot offer: "参照…" (any file) and "キー操作…" (any key combination); above the button
+// list, two more add and remove the user's own keys. While the page is open the user's
 // choices live in the controls and in the button catalogue's slots; the page writes every
-// button's settings when its window goes, whichever button closed the sheet. Keys the user
-// adds or removes are written, and deleted, on that same path and no sooner.
+// button's settings, and deletes the keys the user removed, when its window goes, unless
+// the sheet was cancelled.
 #include <string>
 #include <vector>
 
@@ -43,14 +45,24 @@ class KestrelConfigProp1 : public CPropertyPage {
     // The page has shown its settings: from now on a check box changes at the user's hand.
     bool m_ready = false;
 
+    // Cancel, the close box or Esc closed the sheet: nothing is written.
+    bool m_cancelled = false;
+
+    // Assigns the pair (`type`, `command`) to slot `pressKind` of button `button`: the
+    // catalogue entry that stands for it, or else the pair itself.
+    void AssignPair(int button, int pressKind, int32_t type, const std::wstring& command);
+
   protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
+    void OnReset() override;
 
     void OnButtonChanged(NMHDR* header, LRESULT* result);
     void OnButtonChanging(NMHDR* header, LRESULT* result);
     void OnProgramChanged();
     void OnModeChanged(NMHDR* header, LRESULT* result);
+    void OnBrowse();
+    void OnRecordKeys();
     void OnDestroy();
     void OnAddKey();
     void OnRemoveKey();

@@ -5,7 +5,9 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <unordered_set>
 
+#include "common/key_sequence.h"
 #include "common/settings_key.h"
 #include "platform/os_calls.h"
 
@@ -20,6 +22,12 @@ namespace {
 // program's full path always fits the 259 characters a stored command can hold.
 constexpr size_t kWalkPathChars = 256;
 constexpr size_t kExtensionChars = 4;  // the dot and "lnk" or "exe"
+// What the agent's program start hands to the shell for an app of a package: the shell's
+// applications folder, a backslash and the app's id.
+constexpr wchar_t kAppsFolder[] = L"shell:AppsFolder";
+// An app of a package has the id "<package family>!<app>"; the other items of the folder
+// are programs that have their shortcuts in the Start menu already.
+constexpr wchar_t kPackagedAppMark = L'!';
 
 bool FitsWalkBuffer(size_t length) {
     return length < kWalkPathChars;
@@ -238,16 +246,43 @@ std::wstring StartMenuFolderOf(const std::wstring& programsFolder) {
     return programsFolder.substr(0, cut);
 }
 
-std::wstring FindProgramFolder() {
+namespace {
+
+std::wstring StartMenuFolderFor(int programsFolderId) {
     wchar_t programs[MAX_PATH] = {};
-    if (!SHGetSpecialFolderPathW(nullptr, programs, CSIDL_PROGRAMS, TRUE)) {
+    if (!SHGetSpecialFolderPathW(nullptr, programs, programsFolderId, TRUE)) {
         return std::wstring();
     }
     const std::wstring folder = StartMenuFolderOf(programs);
     return FitsWalkBuffer(folder.size()) ? folder : std::wstring();
 }
 
-bool AddProgramEntries(const std::wstring& folder) {
+}  // namespace
+
+std::wstring FindProgramFolder() {
+    return StartMenuFolderFor(CSIDL_PROGRAMS);
+}
+
+std::wstring FindCommonProgramFolder() {
+    return StartMenuFolderFor(CSIDL_COMMON_PROGRAMS);
+}
+
+namespace {
+
+// Shortcuts already offered, by their place below their Start menu folder, in lower case
+// as the file system compares names.
+using OfferedPlaces = std::unordered_set<std::wstring>;
+
+std::wstring PlaceKey(const std::wstring& path, size_t rootLength) {
+    std::wstring place = path.substr(rootLength);
+    CharLowerBuffW(&place[0], static_cast<DWORD>(place.size()));
+    return place;
+}
+
+// The walk below `folder`; `rootLength` is the length of the Start menu folder it began
+// at. With `offered`, every entry taken is noted there, or, when `skipOffered`, an entry
+// noted there already is left out.
+bool Walk(const std::wstring& folder, size_t rootLength, OfferedPlaces* offered, bool skipOffered) {
     // An empty folder would make the pattern "\*", the root of the current drive.
     if (folder.empty() || !FitsWalkBuffer(folder.size() + 2)) {
         return false;
@@ -265,13 +300,52 @@ bool AddProgramEntries(const std::wstring& folder) {
             continue;
         }
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            AddProgramEntries(folder + L"\\" + name);
+            Walk(folder + L"\\" + name, rootLength, offered, skipOffered);
         } else if (IsProgramFile(name)) {
+            if (offered) {
+                const std::wstring place = PlaceKey(folder + L"\\" + name, rootLength);
+                if (skipOffered ? offered->count(place) != 0 : !offered->insert(place).second) {
+                    continue;
+                }
+            }
             commandCatalogue.emplace_back(kActionProgram, folder, name);
         }
     } while (FindNextFileW(listing, &found));
     FindClose(listing);
     return true;
+}
+
+// A command longer than a stored string holds would be cut short, and open something else.
+void AddShellApps() {
+    for (const platform::ShellApp& app : platform::Os().ListShellApps()) {
+        if (app.name.empty() || app.parsingName.find(kPackagedAppMark) == std::wstring::npos) {
+            continue;
+        }
+        CommandEntry entry(kActionProgram, kAppsFolder, app.parsingName);
+        if (entry.command.size() >= static_cast<size_t>(kStringChars)) {
+            continue;
+        }
+        entry.displayName = app.name;
+        commandCatalogue.push_back(entry);
+    }
+}
+
+}  // namespace
+
+bool AddProgramEntries(const std::wstring& folder) {
+    return Walk(folder, folder.size(), nullptr, false);
+}
+
+void AddStartMenuPrograms() {
+    OfferedPlaces offered;
+    const std::wstring own = FindProgramFolder();
+    Walk(own, own.size(), &offered, false);
+    const std::wstring common = FindCommonProgramFolder();
+    // Where both are one folder, its shortcuts are offered once already.
+    if (!common.empty() && _wcsicmp(common.c_str(), own.c_str()) != 0) {
+        Walk(common, common.size(), &offered, true);
+    }
+    AddShellApps();
 }
 
 bool HasExtension(const wchar_t* fileName, const wchar_t* extension) {
@@ -312,11 +386,35 @@ void AddFixedCommands() {
     }
 }
 
+const CommandEntry* EntryWritingPair(int32_t type, const std::wstring& command) {
+    const CommandEntry* match = nullptr;
+    for (const CommandEntry& entry : commandCatalogue) {
+        if (entry.type == type && entry.command == command) {
+            match = &entry;
+        }
+    }
+    if (!match) {
+        return nullptr;
+    }
+    // Among entries that share the display name, the page writes the last one.
+    const CommandEntry* written = nullptr;
+    for (const CommandEntry& entry : commandCatalogue) {
+        if (entry.displayName == match->displayName) {
+            written = &entry;
+        }
+    }
+    return written->type == type && written->command == command ? written : nullptr;
+}
+
 std::wstring KeptPairText(uint32_t type, const std::wstring& command) {
     if (type == kActionProgram) {
         const size_t cut = command.find_last_of(L"\\/");
         const std::wstring fileName = cut == std::wstring::npos ? command : command.substr(cut + 1);
         return fileName.empty() ? command : fileName;
+    }
+    KeyCombination combination;
+    if (type == kActionKeySequence && ParseCombination(command, combination)) {
+        return CombinationText(combination);
     }
     // The agent toggles a latch by the first character alone, capital only.
     if (type == kActionLatch && !command.empty() && command[0] == L'S') {

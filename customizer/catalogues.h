@@ -24,16 +24,23 @@ struct CommandEntry {
 // the assigned command (empty when unassigned).
 //
 // A stored pair that no catalogue entry matched (a program outside the Start menu, a
-// latch, a command of a later version) is kept as stored until the user assigns the slot:
-// the page shows `keptText` for it and never looks that text up in the catalogue.
+// latch, a command of a later version) is kept as stored until the user assigns the slot.
+// A pair the user chose outside the catalogue (a file from the file dialog, a recorded key
+// combination) is written as `pairType` and `pairCommand`. For either the page shows
+// `keptText` and never looks that text up in the catalogue.
 struct SlotAssignment {
     bool enabled = false;
     std::wstring assignment;
     bool keepsStored = false;
+    bool writesPair = false;
+    int32_t pairType = 0;
+    std::wstring pairCommand;
     std::wstring keptText;
 
     // What the press-kind row and the summary show.
-    const std::wstring& ShownText() const { return keepsStored ? keptText : assignment; }
+    const std::wstring& ShownText() const {
+        return keepsStored || writesPair ? keptText : assignment;
+    }
 };
 
 // One hardware button.
@@ -73,19 +80,30 @@ int FindButton(const std::wstring& keyName);
 // The folder the program walk starts from: the Start menu folder itself. Empty when the
 // shell gives no programs folder or the folder is too long to walk.
 std::wstring FindProgramFolder();
+// The same for the Start menu of all users.
+std::wstring FindCommonProgramFolder();
 // The folder that holds `programsFolder`: the path cut at its last backslash, or the path
 // itself when it has none.
 std::wstring StartMenuFolderOf(const std::wstring& programsFolder);
 // Appends a type-0 entry per shortcut or program below `folder`, depth first; false when
 // `folder` cannot be listed. Hidden entries and paths longer than 255 characters are left out.
 bool AddProgramEntries(const std::wstring& folder);
+// Every program the Start menu offers: the user's own Start menu, then that of all users
+// without the shortcuts the user's has at the same place, then the shell's apps that have
+// no shortcut file (those of packages), each as the command "shell:AppsFolder\<app id>".
+void AddStartMenuPrograms();
 // True when the text after the last "." of `fileName` equals `extension`, ignoring case.
 bool HasExtension(const wchar_t* fileName, const wchar_t* extension);
 // Appends the sixteen fixed entries.
 void AddFixedCommands();
 
+// The entry that stands for the pair (`type`, `command`): the one whose display name,
+// when the page saves it, writes exactly that pair. nullptr when none does.
+const CommandEntry* EntryWritingPair(int32_t type, const std::wstring& command);
+
 // The text that stands for a stored pair no entry matches: a program's or shortcut's file
-// name, the name of a Shift or Ctrl latch, or else the command as stored.
+// name, a key combination as the fixed entries show theirs, the name of a Shift or Ctrl
+// latch, or else the command as stored.
 std::wstring KeptPairText(uint32_t type, const std::wstring& command);
 
 }  // namespace kestrel

@@ -37,8 +37,8 @@ BOOL KestrelConfigApp::InitInstance() {
 
     {
         KestrelConfigPropSheet sheet(kestrel::kSheetCaption, nullptr, 0);
-        // Each page that was shown has written its settings by the time DoModal returns,
-        // whichever button closed the sheet.
+        // After OK each page that was shown has written its settings by the time DoModal
+        // returns; after Cancel, the close box or Esc none has written anything.
         const INT_PTR result = sheet.DoModal();
         if (result == IDOK) {
             kestrel::NotifyAgentOfNewSettings();

@@ -41,12 +41,14 @@ void KestrelConfigProp2::DoDataExchange(CDataExchange* dx) {
 
 BOOL KestrelConfigProp2::OnInitDialog() {
     CPropertyPage::OnInitDialog();
+    m_cancelled = false;
 
     // Taken as stored, without a range check: the sliders clamp their thumbs, while the
     // labels show what the settings really hold until a thumb moves.
     DWORD doubleTime = kestrel::kDefaultDoubleTime;
     DWORD holdTime = kestrel::kDefaultHoldTime;
-    if (kestrel::SettingsKey::OpenKey(kestrel::kProductKeyPath)) {
+    // Read only, so that a cancelled sheet leaves no key behind.
+    if (kestrel::SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, kestrel::kProductKeyPath)) {
         kestrel::SettingsKey::ReadDword(kestrel::kValueDoubleTime, doubleTime);
         kestrel::SettingsKey::ReadDword(kestrel::kValueHoldTime, holdTime);
         kestrel::SettingsKey::CloseKey();
@@ -96,11 +98,16 @@ void KestrelConfigProp2::OnRestoreDefaults() {
     SetHoldLabel(static_cast<int>(kestrel::kDefaultHoldTime));
 }
 
-// Whichever button closed the sheet. What is written are slider positions, so the stored
-// times always lie within the sliders' ranges.
+// Cancel reaches every page whose window exists, before the windows go.
+void KestrelConfigProp2::OnReset() {
+    m_cancelled = true;
+}
+
+// What is written are slider positions, so the stored times always lie within the
+// sliders' ranges.
 void KestrelConfigProp2::OnDestroy() {
     CPropertyPage::OnDestroy();
-    if (!kestrel::SettingsKey::OpenKey(kestrel::kProductKeyPath)) {
+    if (m_cancelled || !kestrel::SettingsKey::OpenKey(kestrel::kProductKeyPath)) {
         return;
     }
     // A slider that never got its control has no position: its time stays as stored

@@ -2,7 +2,8 @@
 // The "詳細" page: the double-press interval and the hold time, each on a slider with its
 // number beside it. The sliders hold the values while the page is open; the page reads
 // the settings when its window is first shown and writes the slider positions when its
-// window goes, so a page the user never opened leaves the stored times alone.
+// window goes, unless the sheet was cancelled; a page the user never opened leaves the
+// stored times alone.
 #include "platform/framework/framework.h"
 
 namespace kestrel {
@@ -33,9 +34,13 @@ class KestrelConfigProp2 : public CPropertyPage {
     void SetDoubleLabel(int value);
     void SetHoldLabel(int value);
 
+    // Cancel, the close box or Esc closed the sheet: nothing is written.
+    bool m_cancelled = false;
+
   protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
+    void OnReset() override;
 
     void OnHScroll(UINT code, UINT position, CWnd* control);
     void OnRestoreDefaults();

@@ -1,6 +1,7 @@
 #include "platform/os_calls.h"
 
 #include <shldisp.h>
+#include <shobjidl.h>
 
 #include "platform/hotkeys.h"
 
@@ -111,6 +112,45 @@ HRESULT OsCalls::ToggleDesktop() {
         CoUninitialize();
     }
     return result;
+}
+
+namespace {
+
+// BHID_EnumItems: the handler that lists a shell folder's items.
+constexpr GUID kEnumItemsHandler = {
+    0x94f60519, 0x2850, 0x4924, {0xaa, 0x5a, 0xd1, 0x5e, 0x84, 0x86, 0x80, 0x39}};
+
+}  // namespace
+
+std::vector<ShellApp> OsCalls::ListShellApps() {
+    std::vector<ShellApp> apps;
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellItem* folder = nullptr;
+    if (SUCCEEDED(SHCreateItemFromParsingName(L"shell:AppsFolder", nullptr, IID_IShellItem,
+                                              reinterpret_cast<void**>(&folder)))) {
+        IEnumShellItems* items = nullptr;
+        if (SUCCEEDED(folder->BindToHandler(nullptr, kEnumItemsHandler, IID_IEnumShellItems,
+                                            reinterpret_cast<void**>(&items)))) {
+            IShellItem* item = nullptr;
+            while (items->Next(1, &item, nullptr) == S_OK) {
+                PWSTR name = nullptr;
+                PWSTR parsingName = nullptr;
+                if (SUCCEEDED(item->GetDisplayName(SIGDN_NORMALDISPLAY, &name)) &&
+                    SUCCEEDED(item->GetDisplayName(SIGDN_PARENTRELATIVEPARSING, &parsingName))) {
+                    apps.push_back({name, parsingName});
+                }
+                CoTaskMemFree(name);
+                CoTaskMemFree(parsingName);
+                item->Release();
+            }
+            items->Release();
+        }
+        folder->Release();
+    }
+    if (SUCCEEDED(init)) {
+        CoUninitialize();
+    }
+    return apps;
 }
 
 namespace {

@@ -8,9 +8,20 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/sip.h"
 
 namespace platform {
+
+// One item of the shell's applications folder (the Start menu's list of all apps): its
+// name as the shell shows it and its parsing name within that folder, which is the app's
+// user model id for an app of a package.
+struct ShellApp {
+    std::wstring name;
+    std::wstring parsingName;
+};
 
 class OsCalls {
   public:
@@ -46,6 +57,10 @@ class OsCalls {
     virtual UINT GetSystemDirectoryW(LPWSTR path, UINT size);
     virtual DWORD GetFileAttributesW(LPCWSTR path);
     virtual HRESULT ToggleDesktop();
+
+    // Every item of the shell's applications folder; none where the shell has no such
+    // folder.
+    virtual std::vector<ShellApp> ListShellApps();
 };
 
 // The object that receives the calls now.

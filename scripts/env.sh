@@ -77,22 +77,26 @@ configure_build() {
         -DCMAKE_BUILD_TYPE=Release "$@"
 }
 
-# A display of our own: Xvfb on the first free number.
+# A display of our own. Xvfb picks a free number itself and names it once it accepts
+# clients: two runs that start at the same moment never share a display.
 start_xvfb() {
-    local n
-    for n in $(seq 91 150); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-    done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    local named
+    named=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$named" >/dev/null 2>&1 &
     KESTREL_XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    local i n
+    for i in $(seq 1 200); do
+        n=$(tr -dc '0-9' <"$named")
+        if [ -n "$n" ] && grep -q $'\n' "$named"; then
+            rm -f "$named"
+            export DISPLAY=":$n"
+            return 0
+        fi
         kill -0 "$KESTREL_XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
-    log "error: Xvfb did not start on display :$n"
+    rm -f "$named"
+    log "error: Xvfb did not start"
     return 1
 }
 

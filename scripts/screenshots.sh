@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the pictures in docs/screenshots/ as a user sees them under Wine, Japanese fonts in
 # place: the customizer's Button page and Timing page with the handheld's buttons, the
-# agent's tray menu and its about box, and the Button page with a desktop PC's keys. Runs
+# agent's tray menu and its about box, the Button page with a desktop PC's keys, and there
+# a key combination recorded and a program chosen through the file dialog. Runs
 # in a throwaway Wine prefix on a private Xvfb display; everything it starts ends with it,
 # also on Ctrl+C.
 # Usage: bash scripts/screenshots.sh   (KESTREL_BUILD_DIR chooses the build folder)
@@ -100,6 +101,31 @@ import_profile desktop-buttons.reg
 import_profile demo-desktop-settings.reg
 open_customizer
 shoot "Kestrel設定" customizer-desktop-buttons.png
+
+# F13's single press gets Ctrl+Shift+T, pressed on the real (X) keyboard into "キー操作…".
+message page post 0x111 1021 0 # WM_COMMAND, IDC_RECORD_KEYS
+recorder=$(timeout 30 xdotool search --sync --limit 1 --name '^キー操作$') ||
+    fail "the key recorder did not open"
+xdotool windowfocus "$recorder"
+sleep 1
+xdotool key ctrl+shift+t
+shoot "キー操作" customizer-key-recorder.png
+message "キー操作" post 0x111 1 0 # IDOK; a key would be recorded
+sleep 1
+# Its double press gets a program chosen through "参照…": the press-kind list is two tab
+# stops after the button list, which has the focus.
+xdotool windowfocus "$(xdotool search --limit 1 --name '^Kestrel設定$')"
+sleep 0.5
+xdotool key Tab Tab Down
+message page post 0x111 1020 0 # WM_COMMAND, IDC_BROWSE
+# Wine's file dialog, in English; it opens with its file-name box focused.
+timeout 30 xdotool search --sync --limit 1 --name '^Open$' >/dev/null ||
+    fail "the file dialog did not open"
+sleep 1
+xdotool type --delay 50 'C:\windows\regedit.exe'
+xdotool key Return
+sleep 2
+shoot "Kestrel設定" customizer-desktop-choices.png
 message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
 wait_for no-sheet
 

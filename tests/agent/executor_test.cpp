@@ -158,6 +158,27 @@ TEST_F(ExecutorTest, KeySequenceTypesEachGroupWithItsModifierAfterTheTwoReleases
     EXPECT_FALSE(ctrlLatch);
 }
 
+// A recorded combination: extended keys carry KEYEVENTF_EXTENDEDKEY (1), and every key
+// is the agent's own.
+TEST_F(ExecutorTest, KeySequenceTypesARecordedCombinationWithItsExtendedKeys) {
+    EXPECT_THAT(Run(kActionKeySequence, L"+5B+10$25"),
+                ElementsAreArray(Join(kSequenceReleases,
+                                      {"keybd_event(91, 0, 1, 1)", "keybd_event(16, 0, 0, 1)",
+                                       "keybd_event(37, 0, 1, 1)", "keybd_event(37, 0, 3, 1)",
+                                       "keybd_event(16, 0, 2, 1)", "keybd_event(91, 0, 3, 1)"})));
+}
+
+// Typed with its hot keys in place, button C1's own key would come back as its press.
+TEST_F(ExecutorTest, KeySequenceTypingAButtonsOwnKeyMovesThatButtonAsideMeanwhile) {
+    EXPECT_THAT(Run(kActionKeySequence, L"$C1"),
+                ElementsAreArray(Join(
+                    Join({"UnregisterHotKey(0)", "UnregisterHotKey(16)", "UnregisterHotKey(32)"},
+                         kSequenceReleases),
+                    {"keybd_event(193, 0, 0, 1)", "keybd_event(193, 0, 2, 1)",
+                     "RegisterHotKey(0, 0x1008, 0xC1)", "RegisterHotKey(16, 0x100C, 0xC1)",
+                     "RegisterHotKey(32, 0x100A, 0xC1)"})));
+}
+
 TEST_F(ExecutorTest, KeySequenceLeavesTheLatchesAsTheyAre) {
     shiftLatch = true;
     EXPECT_THAT(Run(kActionKeySequence, L"#B#"),

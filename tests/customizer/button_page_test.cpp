@@ -205,9 +205,9 @@ TEST_F(FirstRunTest, EveryButtonShowsUnassignedSlotsAndTheEmptyProgramItem) {
     EXPECT_EQ(BoxSelection(), L"");
     EXPECT_EQ(page.m_listButton.GetNextItem(-1, LVNI_SELECTED), 0);
     EXPECT_EQ(page.m_listMode.GetNextItem(-1, LVNI_SELECTED), 0);
-    // Loading already made each button's settings key.
-    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1")));
-    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C2")));
+    // Loading makes no key: only OK does.
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1")));
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(L"40C2")));
 }
 
 TEST_F(FirstRunTest, ClosingWritesTheNoAssignmentPairForEverySlotOfEveryButton) {
@@ -237,26 +237,27 @@ TEST_F(LoadingTest, KnownPairsShowTheirNamesOthersATextOfTheirOwn) {
         {{L"40C1", L"ボタン 1", L""}, {L"40C2", L"ボタン 2", L""}, {L"40C3", L"ボタン 3", L""}});
     MakeFile(programs + L"\\Notes.lnk");
     StoreSlot(L"40C1", 0, kActionKeySequence, L"#CC", 1);
-    StoreSlot(L"40C1", 1, kActionKeySequence, L"#XX", 1);  // no fixed entry has it
-    StoreSlot(L"40C1", 2, kActionLatch, L"S", 0);          // no entry has type 4
+    StoreSlot(L"40C1", 1, kActionKeySequence, L"#XX#YY", 1);  // no one combination
+    StoreSlot(L"40C1", 2, kActionLatch, L"S", 0);             // no entry has type 4
     testing_support::SetDword(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1"), kValueEnabled, 1);
     StoreSlot(L"40C2", 2, kActionProgram, programs + L"\\Notes.lnk", 1);
-    StoreSlot(L"40C2", 0, kActionKeySequence, L"#cc", 0);  // commands match with case
+    // Commands match with case; "c" was always key 99, the keypad's 3.
+    StoreSlot(L"40C2", 0, kActionKeySequence, L"#cc", 0);
     StoreSlot(L"40C3", 0, kActionProgram, L"C:\\windows\\notepad.exe", 1);
     StoreSlot(L"40C3", 1, kActionProgram, programs + L"\\Gone\\Old Mail.lnk", 1);
     StoreSlot(L"40C3", 2, kActionLatch, L"C", 1);
     Open();
 
     EXPECT_EQ(ModeText(0), L"［Ctrl+C］");
-    EXPECT_EQ(ModeText(1), L"#XX");
+    EXPECT_EQ(ModeText(1), L"#XX#YY");
     EXPECT_EQ(ModeText(2), L"Shiftラッチ");
     EXPECT_TRUE(ModeChecked(0));
     EXPECT_TRUE(ModeChecked(1));
     EXPECT_FALSE(ModeChecked(2));
     EXPECT_TRUE(page.m_listButton.GetCheck(0));
     EXPECT_FALSE(page.m_listButton.GetCheck(1));
-    EXPECT_EQ(Summary(0), L"［Ctrl+C］/#XX/Shiftラッチ");
-    EXPECT_EQ(Summary(1), L"#cc/_/Notes");
+    EXPECT_EQ(Summary(0), L"［Ctrl+C］/#XX#YY/Shiftラッチ");
+    EXPECT_EQ(Summary(1), L"［Ctrl+Num 3］/_/Notes");
     EXPECT_EQ(Summary(2), L"notepad.exe/Old Mail.lnk/Ctrlラッチ");
     EXPECT_EQ(BoxSelection(), L"［Ctrl+C］");
 

@@ -292,6 +292,32 @@ TEST_F(ProgramFolderTest, WalkCoversTheStartMenuItselfAndTheProgramsTree) {
     EXPECT_THAT(commands, ::testing::Contains(programs + L"\\KestrelCatalogueTest\\Deep.exe"));
 }
 
+// Through the seam, since Wine's shell has no applications folder: of its items only the
+// apps of packages are offered, after the shortcuts, by the shell's names.
+TEST_F(ProgramFolderTest, PackageAppsOfTheShellFollowTheShortcutsByTheShellsNames) {
+    testing_support::RecordingOs os;
+    os.shellApps = {{L"電卓", L"Microsoft.WindowsCalculator_8wekyb3d8bbwe!App"},
+                    {L"Notepad", L"{1AC14E77-02E7-4E5D-B744-2EB1AE5198B7}\\notepad.exe"},
+                    {L"", L"Nameless_1!App"},
+                    {L"Too long", std::wstring(240, L'x') + L"!App"}};
+    Files({L"Top.lnk"});
+
+    AddStartMenuPrograms();
+
+    std::vector<std::wstring> apps;
+    for (const CommandEntry& entry : commandCatalogue) {
+        if (entry.command.rfind(L"shell:", 0) == 0) {
+            EXPECT_EQ(entry.type, kActionProgram);
+            apps.push_back(entry.displayName + L"=" + entry.command);
+        }
+    }
+    EXPECT_THAT(
+        apps, ElementsAre(L"電卓=shell:AppsFolder\\Microsoft.WindowsCalculator_8wekyb3d8bbwe!App"));
+    ASSERT_FALSE(commandCatalogue.empty());
+    EXPECT_EQ(commandCatalogue.back().displayName, L"電卓");
+    EXPECT_THAT(Entries(), ::testing::Contains(Pair(L"Top", L"Top.lnk")));
+}
+
 TEST_F(ProgramFolderTest, StartMenuFolderIsThePathCutAtItsLastBackslash) {
     EXPECT_EQ(StartMenuFolderOf(L"C:\\Windows\\Start Menu\\Programs"), L"C:\\Windows\\Start Menu");
     EXPECT_EQ(StartMenuFolderOf(L"C:\\Programs\\"), L"C:\\Programs");
@@ -415,6 +441,20 @@ class FixedCommandsTest : public ::testing::Test {
     void SetUp() override { commandCatalogue.clear(); }
     void TearDown() override { commandCatalogue.clear(); }
 };
+
+// What a browsed file or a recorded combination is assigned as: the entry whose name the
+// page would write back as exactly that pair, or none.
+TEST_F(FixedCommandsTest, APairIsStoodForOnlyByTheEntryWhoseNameWritesIt) {
+    commandCatalogue.emplace_back(kActionProgram, L"C:\\A", L"Notes.lnk");
+    commandCatalogue.emplace_back(kActionProgram, L"C:\\B", L"Notes.exe");
+    AddFixedCommands();
+    ASSERT_NE(EntryWritingPair(kActionKeySequence, L"#CC"), nullptr);
+    EXPECT_EQ(EntryWritingPair(kActionKeySequence, L"#CC")->displayName, L"［Ctrl+C］");
+    EXPECT_EQ(EntryWritingPair(kActionProgram, L"C:\\B\\Notes.exe"), &commandCatalogue[1]);
+    EXPECT_EQ(EntryWritingPair(kActionProgram, L"C:\\A\\Notes.lnk"), nullptr);
+    EXPECT_EQ(EntryWritingPair(kActionKeySequence, L"+11+10$54"), nullptr);
+    EXPECT_EQ(EntryWritingPair(kActionProgram, L"#CC"), nullptr);
+}
 
 TEST_F(FixedCommandsTest, SixteenEntriesFollowWhatIsAlreadyThere) {
     commandCatalogue.emplace_back(kActionProgram, L"C:\\Start Menu", L"Notes.lnk");

@@ -112,14 +112,18 @@ TEST_F(ConfigAppTest, OkWithoutAnAgentWindowSendsNothing) {
               testing_support::kDeviceButtons[0].name);
 }
 
-TEST_F(ConfigAppTest, CancelDoesNotLookForTheAgent) {
+TEST_F(ConfigAppTest, CancelWritesNothingAndDoesNotLookForTheAgent) {
     steps = {Select(1), Press(PSBTN_CANCEL)};
     EXPECT_FALSE(Run());
     EXPECT_EQ(AgentLookups(), 0u);
     EXPECT_TRUE(reloads.empty());
     DWORD doubleTime = 0;
-    EXPECT_TRUE(testing_support::ReadDwordValue(HKEY_CURRENT_USER, kestrel::kProductKeyPath,
-                                                kestrel::kValueDoubleTime, doubleTime));
+    EXPECT_FALSE(testing_support::ReadDwordValue(HKEY_CURRENT_USER, kestrel::kProductKeyPath,
+                                                 kestrel::kValueDoubleTime, doubleTime));
+    EXPECT_TRUE(testing_support::ReadStringValue(HKEY_CURRENT_USER,
+                                                 std::wstring(kestrel::kProductKeyPath) + L"\\40C1",
+                                                 kestrel::kValueName)
+                    .empty());
 }
 
 TEST(ConfigSheetTest, HoldsTheButtonPageThenTheTimingPage) {

@@ -106,9 +106,9 @@ class TimingPageTest : public ::testing::Test {
 
 class TimingPageShowsTest : public TimingPageTest {};
 
-TEST_F(TimingPageShowsTest, DefaultsWhenNothingIsStoredAndCreatesTheProductKey) {
+TEST_F(TimingPageShowsTest, DefaultsWhenNothingIsStoredAndNoKeyIsMade) {
     auto sheet = Open();
-    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, kestrel::kProductKeyPath));
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, kestrel::kProductKeyPath));
     EXPECT_EQ(sheet->Label(IDC_LABEL_DOUBLE), L"150");
     EXPECT_EQ(sheet->Label(IDC_LABEL_HOLD), L"500");
     EXPECT_EQ(sheet->Position(IDC_SLIDER_DOUBLE), 150);

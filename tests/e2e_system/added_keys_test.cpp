@@ -176,6 +176,23 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsPressedInTheDialogBecomeButtonsAfterOk)
 TEST_F(AddedKeysTest, ARemovedKeyLosesItsSettingsAfterOkAndTheOthersStay) {
     SeedUserKey(kPauseKey, L"Pause");
     SeedUserKey(kBackButton, L"マウス 戻るボタン");
+
+    // Cancel discards a removal and an addition alike.
+    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_TRUE(RowsBecome(4));
+    list_->Select(3);
+    ASSERT_TRUE(WaitUntil([&] { return RemoveEnabled(); }));
+    PostMessageW(GetDlgItem(page_, IDC_REMOVE_KEY), BM_CLICK, 0, 0);
+    ASSERT_TRUE(RowsBecome(3));
+    HWND dialog = OpenDialog();
+    ASSERT_NE(dialog, nullptr);
+    mouse_event(MOUSEEVENTF_XDOWN, 0, 0, XBUTTON2, 0);
+    mouse_event(MOUSEEVENTF_XUP, 0, 0, XBUTTON2, 0);
+    ASSERT_TRUE(RowsBecome(4));
+    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
+    EXPECT_TRUE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(kPauseKey)));
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, ButtonKeyPath(kForwardButton)));
+
     ASSERT_NO_FATAL_FAILURE(Open());
     // The machine's list first, then the user's own keys.
     ASSERT_TRUE(RowsBecome(4));

@@ -114,10 +114,9 @@ TEST_F(AgentRoundTripTest, CancelLeavesTheRunningAgentOnTheOldAssignment) {
     ASSERT_TRUE(sheet.Exists());
     ASSERT_TRUE(PickProgram(sheet.CurrentPage(), kNewProgramName));
     CloseWith(*customizer, sheet, PSBTN_CANCEL);
-    // Stored all the same, but the agent was not told.
     EXPECT_EQ(
         testing_support::ReadStringValue(HKEY_CURRENT_USER, ButtonKeyPath(kFirstButton), L"Cmd_0"),
-        newProgram_);
+        oldProgram_);
 
     PressButton(kFirstButtonVk);
     EXPECT_TRUE(WaitUntil([&] { return StartsRecorded(oldProgram_) == 1; }))

@@ -1,5 +1,8 @@
-// How the customizer ends: what OK and Cancel store, and when the agent hears of it.
+// How the customizer ends: OK stores and then tells the agent; Cancel stores nothing.
+#include <functional>
+
 #include "e2e_system/system_fixture.h"
+#include "hostile/registry_image.h"
 
 namespace e2e {
 namespace {
@@ -38,19 +41,55 @@ TEST_F(SheetClosingTest, OkStoresBothPagesThenSendsExactlyOneReloadThenEnds) {
     EXPECT_EQ(customizer_->ExitCode(), 0u);
 }
 
-TEST_F(SheetClosingTest, CancelStoresTheOpenedPagesButSendsNoReload) {
+// Real edits on both pages, then Cancel, the close box or Esc: every setting stays byte
+// for byte as it was, and the agent is not told.
+TEST_F(SheetClosingTest, CancelTheCloseBoxAndEscLeaveEverySettingByteForByte) {
     StoreTimes(300, 700);
-    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
-    RestoreDefaults(page_);
+    testing_support::SetString(HKEY_CURRENT_USER, ButtonKeyPath(kFirstButton), kestrel::kValueName,
+                               kFirstButtonName);
+    testing_support::SeedButton(kFirstButton,
+                                {{0, kestrel::kActionKeySequence, L"#CC"},
+                                 {1, kestrel::kActionProgram, L"C:\\windows\\notepad.exe", 0}});
+    testing_support::SeedButton(kSecondButton, {{2, kestrel::kActionLatch, L"S"}});
+    const hostile::KeyImage before = hostile::ImageOf(HKEY_CURRENT_USER, kestrel::kProductKeyPath);
+    struct Closing {
+        const char* name;
+        std::function<void(const Sheet&)> close;
+    };
+    const Closing closings[] = {
+        {"Cancel", [](const Sheet& sheet) { sheet.Press(PSBTN_CANCEL); }},
+        {"close box",
+         [](const Sheet& sheet) { PostMessageW(sheet.Window(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        {"Esc",
+         [](const Sheet&) {
+             keybd_event(VK_ESCAPE, 0, 0, 0);
+             keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+         }},
+    };
+    for (const Closing& closing : closings) {
+        SCOPED_TRACE(closing.name);
+        auto customizer = StartCustomizer();
+        Sheet sheet = Sheet::Find(customizer->Id());
+        ASSERT_TRUE(sheet.Exists());
+        ASSERT_TRUE(PickProgram(sheet.CurrentPage(), L"［Ctrl+V］"));
+        HWND timing = sheet.OpenTimingPage();
+        ASSERT_NE(timing, nullptr);
+        RestoreDefaults(timing);
+        ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == sheet.Window(); }));
 
-    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
-
+        closing.close(sheet);
+        ASSERT_TRUE(customizer->WaitForExit()) << "the customizer did not end";
+        EXPECT_EQ(customizer->ExitCode(), 0u);
+        EXPECT_TRUE(hostile::ImageOf(HKEY_CURRENT_USER, kestrel::kProductKeyPath) == before);
+    }
     EXPECT_TRUE(agent_->Reloads().empty());
-    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 150u);
-    EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 500u);
-    EXPECT_EQ(StoredButtonName(kFirstButton), kFirstButtonName);
-    EXPECT_EQ(StoredButtonName(kSecondButton), kSecondButtonName);
-    EXPECT_EQ(customizer_->ExitCode(), 0u);
+}
+
+// The agent opens the customizer at its start for as long as no button has settings.
+TEST_F(SheetClosingTest, ACancelledFirstRunLeavesNoSettingsBehind) {
+    ASSERT_NO_FATAL_FAILURE(StartCustomizerOnTimingPage());
+    CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
+    EXPECT_FALSE(testing_support::KeyExists(HKEY_CURRENT_USER, kestrel::kProductKeyPath));
 }
 
 // No agent window anywhere.

@@ -79,7 +79,8 @@ TEST_F(TimingPageSystemTest, CancelClosesDespiteAFourDigitDoubleLabel) {
 
     CloseWith(*customizer_, sheet_, PSBTN_CANCEL);
 
-    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 500u);
+    // Not even clamped: Cancel writes nothing.
+    EXPECT_EQ(StoredDword(kestrel::kValueDoubleTime), 1000u);
     EXPECT_EQ(StoredDword(kestrel::kValueHoldTime), 600u);
 }
 

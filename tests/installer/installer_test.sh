@@ -26,7 +26,8 @@ source "$(dirname "$0")/../../scripts/env.sh" # wait_for, and Wine on the path
 failures=0
 passes=0
 
-check() {  # check "what" command...
+# verdict "what" command...: counts and names the outcome of one check.
+verdict() {
     local what=$1
     shift
     if "$@"; then
@@ -37,6 +38,17 @@ check() {  # check "what" command...
         echo "FAILED: $what"
     fi
 }
+# check "what" command...: the command is tried again until it holds, for 30 s at most: what
+# an installer step leaves behind may show a moment after the step reports it done, and a
+# Wine start inside the command can fail on a loaded machine.
+check() {
+    local what=$1
+    shift
+    verdict "$what" wait_for 30 "$@"
+}
+# check_once "what" command...: for a command that acts (a press), which must not be
+# repeated until it happens to work; the command itself waits for its outcome.
+check_once() { verdict "$@"; }
 
 # setup "what" command...: a step the checks rest on. A Wine start can time out on a
 # loaded machine, so it is tried three times, and named when it still fails.
@@ -65,6 +77,12 @@ list_keys() {
     win reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' | sed -n 's/^.*\\Keys\\\(.*\)$/\1/p'
 }
 list_snapshot() { win reg query 'HKLM\SOFTWARE\Microsoft\Shell\Keys' /s; }
+# list_is "NAMES ": the list holds exactly these subkeys; says what it holds when not.
+list_is() {
+    local keys
+    keys=$(list_keys | tr '\n' ' ')
+    [ "$keys" = "$1" ] || { echo "the list holds: $keys"; return 1; }
+}
 
 install_dir='C:\Program Files\Kestrel'
 unix_dir=$(win winepath -u "$install_dir")
@@ -101,17 +119,21 @@ check "Start-menu shortcut for the customizer, for every user" test -f "$shortcu
 check "agent starts at logon from the install folder" \
     bash -c "timeout 60 wine64 reg query '$run_key' /v Kestrel 2>/dev/null | grep -qiF 'Program Files\\Kestrel\\Kestrel.exe'"
 check "uninstall entry for the machine" reg_has "$uninstall_key" /v UninstallString
-keys=$(list_keys | tr '\n' ' ')
-check "the desktop list of 16 keys is installed (got: $keys)" \
-    test "$keys" = "407C 407D 407E 407F 4080 4081 4082 4083 4084 4085 4086 4087 40B4 40B5 40B6 40B7 "
+desktop_list="407C 407D 407E 407F 4080 4081 4082 4083 4084 4085 4086 4087 40B4 40B5 40B6 40B7 "
+check "the desktop list of 16 keys is installed" list_is "$desktop_list"
 check "F13 is named and has an icon" \
     bash -c "timeout 60 wine64 reg query '$list_key\\407C' 2>/dev/null | grep -q 'shell32.dll,'"
 
-check "the agent runs after the install" wait_for 30 agent_runs
+check "the agent runs after the install" agent_runs
 check "without settings the agent opens the customizer" wait_for 60 sheet_open
-rows=$(win "$list_tool")
-check "the customizer lists the 16 desktop keys, F13 first (got: $(echo "$rows" | wc -l) rows)" \
-    test "$(echo "$rows" | wc -l)" -eq 16 -a "$(echo "$rows" | head -1)" = "F13 キー"
+# customizer_lists COUNT FIRST: the open customizer's button list has COUNT rows, FIRST first.
+customizer_lists() {
+    local rows
+    rows=$(win "$list_tool")
+    [ "$(echo "$rows" | wc -l)" -eq "$1" ] && [ "$(echo "$rows" | head -1)" = "$2" ] ||
+        { echo "the customizer lists $(echo "$rows" | wc -l) rows, first \"$(echo "$rows" | head -1)\""; return 1; }
+}
+check "the customizer lists the 16 desktop keys, F13 first" customizer_lists 16 "F13 キー"
 win "$message_tool" sheet post 0x471 5 0 >/dev/null # PSM_PRESSBUTTON: Cancel
 wait_for 30 bash -c "! timeout 60 wine64 '$message_tool' sheet send 0 0 0 >/dev/null 2>&1"
 
@@ -121,9 +143,14 @@ setup "F13 single press enabled" reg_set "$settings_key\\407C" /v Enabled_0 /t R
 setup "F13 single press types keys" reg_set "$settings_key\\407C" /v Mode_0 /t REG_DWORD /d 2
 setup "F13 single press types Ctrl+A" reg_set "$settings_key\\407C" /v Cmd_0 /d '#AC'
 win "$message_tool" agent send 45000 0 0 >/dev/null # MSG_RELOAD
-pressed=$(win "$press_tool" 7C single)
-echo "$pressed"
-check "a bare F13 press runs its action" contains "F13: typed Ctrl+A" "$pressed"
+# press_types KEY WHAT: a single press of KEY (press_button waits for its outcome) does WHAT.
+press_types() {
+    local pressed
+    pressed=$(win "$press_tool" "$1" single)
+    echo "$pressed"
+    contains "$2" "$pressed"
+}
+check_once "a bare F13 press runs its action" press_types 7C "F13: typed Ctrl+A"
 
 uninstall
 check "programs removed" bash -c "! test -e '$unix_dir/Kestrel.exe' && ! test -e '$unix_dir/KestrelConfig.exe'"
@@ -138,13 +165,14 @@ check "the user's settings stay" reg_has "$settings_key\\407C"
 echo "--- a machine that has a button list"
 setup "import the device's button list" import_device_list
 before=$(list_snapshot)
-check "the device list is in place" test "$(list_keys | tr '\n' ' ')" = "40C1 40C2 40C3 40C4 40C5 40C6 "
+check "the device list is in place" list_is "40C1 40C2 40C3 40C4 40C5 40C6 "
 timeout 300 wine64 "$installer" /S
 echo "installer exit code: $?"
-check "install leaves the list as it was" test "$(list_snapshot)" = "$before"
+same_list() { [ "$(list_snapshot)" = "$before" ]; }
+check "install leaves the list as it was" same_list
 wait_for 30 agent_runs
 uninstall
-check "uninstall leaves the list as it was" test "$(list_snapshot)" = "$before"
+check "uninstall leaves the list as it was" same_list
 setup "remove the settings" reg_absent "$settings_key"
 
 echo "installer: $passes passed, $failures failed"

@@ -11,6 +11,7 @@
 
 #include "platform/hotkey_test_keys.h"
 #include "platform/hotkeys.h"
+#include "support/key_settle.h"
 #include "support/message_pump.h"  // NowMs
 #include "support/test_window.h"
 
@@ -38,9 +39,11 @@ class HotKeyThreadTest : public ::testing::Test {
         DestroyWindow(window);
     }
 
-    // Every WM_HOTKEY posted so far, as "id down" or "id up". (The test waits with Sleep: a
-    // message pump would hand the reports to the window before they are counted.)
+    // Every WM_HOTKEY posted for the keys sent so far, as "id down" or "id up". (The tests
+    // wait without a message pump, which would hand the reports to the window before they
+    // are counted.)
     std::vector<std::string> Posted() {
+        EXPECT_TRUE(testing_support::SettleKeyEvents());
         std::vector<std::string> found;
         MSG message;
         while (PeekMessageW(&message, window, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
@@ -181,6 +184,9 @@ TEST_F(HotKeyThreadTest, AHookTheSystemDroppedIsBackAfterTheNextKeyItMissed) {
 
 TEST_F(HotKeyThreadTest, AHookTheSystemDroppedIsBackByTheNextRegistration) {
     test_access::DropHookSilently();
+    // The system's input clock moves in steps of up to 16 ms, and input in the step of the
+    // last event the hook saw cannot be told from that event: the missed keys come later.
+    Sleep(50);
     Down('A');
     Up('A');
     Sleep(150);  // no longer on its way to the hook
@@ -207,6 +213,7 @@ TEST_F(HotKeyThreadTest, ABrokenPressIsClosedBeforeTheNextOneStarts) {
     HHOOK thief = SetWindowsHookExW(WH_KEYBOARD_LL, SwallowButtonRelease, nullptr, 0);
     ASSERT_TRUE(thief);
     PressWithWin();
+    ASSERT_TRUE(testing_support::SettleKeyEvents());  // the thief has had the release
     UnhookWindowsHookEx(thief);
     EXPECT_EQ(Posted(), (Said{"0 down"}));
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/hotkey_test_keys.h"
+#include "support/key_settle.h"
 #include "support/message_pump.h"
 #include "support/test_window.h"
 
@@ -32,11 +33,15 @@ std::ostream& operator<<(std::ostream& out, const HotKey& h) {
 
 // Every key event that got past the hot-key layer. This hook is installed before the
 // layer's own, so the layer sees each event first and whatever it swallows never arrives.
+// Read it through PassedKeys(), which waits until the hooks have seen every key sent before.
 std::vector<std::string> passed;
 
 LRESULT CALLBACK ObserverHook(int code, WPARAM message, LPARAM lParam) {
     if (code == HC_ACTION) {
         const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        if (testing_support::IsSettleMarker(event)) {
+            return CallNextHookEx(nullptr, code, message, lParam);
+        }
         char line[32];
         snprintf(line, sizeof(line), "%02lX %s", event.vkCode,
                  (event.flags & LLKHF_UP) ? "up" : "down");
@@ -83,8 +88,10 @@ class HotKeyTest : public ::testing::Test {
         testing_support::DiscardPending();
     }
 
-    // The WM_HOTKEY messages posted so far to `target` (the test window when null).
+    // The WM_HOTKEY messages posted to `target` (the test window when null) for every key
+    // sent so far.
     std::vector<HotKey> Posted(HWND target = nullptr) {
+        EXPECT_TRUE(testing_support::SettleKeyEvents());
         std::vector<HotKey> found;
         MSG message;
         while (PeekMessageW(&message, target ? target : window, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
@@ -94,6 +101,11 @@ class HotKeyTest : public ::testing::Test {
     }
 
     // What one press of registration `id` reports: its key-down, then its key-up.
+    static const std::vector<std::string>& PassedKeys() {
+        EXPECT_TRUE(testing_support::SettleKeyEvents());
+        return passed;
+    }
+
     static Reports DownAndUp(WPARAM id) {
         return {{id, MOD_WIN, kButton}, {id, MOD_WIN | MOD_KEYUP, kButton}};
     }
@@ -125,7 +137,7 @@ TEST_F(HotKeyTest, PressOfTheButtonReportsDownAndUpAndSwallowsBoth) {
     EXPECT_EQ(Posted(), (Reports{{3, MOD_WIN | MOD_KEYUP, kButton}}));
     Up(VK_LWIN);
 
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, ReleaseIsReportedWhenWinComesUpBeforeTheButton) {
@@ -137,7 +149,7 @@ TEST_F(HotKeyTest, ReleaseIsReportedWhenWinComesUpBeforeTheButton) {
     Up(kButton);
 
     EXPECT_EQ(Posted(), DownAndUp(0));
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, WithoutKeyUpFlagOnlyTheKeyDownIsReported) {
@@ -146,7 +158,7 @@ TEST_F(HotKeyTest, WithoutKeyUpFlagOnlyTheKeyDownIsReported) {
     PressWithWin();
 
     EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}}));
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, AutoRepeatWhileHeldIsSwallowedWithoutFurtherReports) {
@@ -160,7 +172,7 @@ TEST_F(HotKeyTest, AutoRepeatWhileHeldIsSwallowedWithoutFurtherReports) {
     Up(VK_LWIN);
 
     EXPECT_EQ(Posted(), DownAndUp(0));
-    EXPECT_EQ(passed, kWinWithMask);
+    EXPECT_EQ(PassedKeys(), kWinWithMask);
 }
 
 TEST_F(HotKeyTest, RightWinKeyCountsAsWin) {
@@ -225,8 +237,8 @@ TEST_F(HotKeyVariantTest, ModifiersMustMatchExactly) {
     Up(VK_LWIN);
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed, (Passed{"5B down", "A0 down", "A2 down", "C1 down", "C1 up", "A2 up", "A0 up",
-                              "A4 down", "C1 down", "C1 up", "A4 up", "5B up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"5B down", "A0 down", "A2 down", "C1 down", "C1 up", "A2 up",
+                                    "A0 up", "A4 down", "C1 down", "C1 up", "A4 up", "5B up"}));
 }
 
 TEST_F(HotKeyVariantTest, PlainRegistrationIgnoresTheButtonWhileShiftIsDown) {
@@ -240,7 +252,7 @@ TEST_F(HotKeyVariantTest, PlainRegistrationIgnoresTheButtonWhileShiftIsDown) {
     Up(VK_LWIN);
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed.size(), 6u);
+    EXPECT_EQ(PassedKeys().size(), 6u);
 }
 
 class HotKeyRegistrationTest : public HotKeyTest {};
@@ -285,6 +297,7 @@ TEST_F(HotKeyRegistrationTest, UnregisterStopsAtOnceEvenInTheMiddleOfAPress) {
 
     Down(VK_LWIN);
     Down(kButton);
+    ASSERT_TRUE(testing_support::SettleKeyEvents());  // the key-down was the layer's
     ASSERT_TRUE(UnregisterKeyUpHotKey(window, 0));
     Up(kButton);
     Down(kButton);
@@ -292,7 +305,7 @@ TEST_F(HotKeyRegistrationTest, UnregisterStopsAtOnceEvenInTheMiddleOfAPress) {
     Up(VK_LWIN);
 
     EXPECT_EQ(Posted(), (Reports{{0, MOD_WIN, kButton}}));
-    EXPECT_EQ(passed,
+    EXPECT_EQ(PassedKeys(),
               (Passed{"5B down", "E8 down", "E8 up", "C1 up", "C1 down", "C1 up", "5B up"}));
     EXPECT_EQ(KeyUpHotKeyCount(), 0);
 }
@@ -313,7 +326,7 @@ TEST_F(HotKeyRegistrationTest, ADestroyedWindowNoLongerSwallowsItsKey) {
 
     PressWithWin();
 
-    EXPECT_EQ(passed, (Passed{"5B down", "C1 down", "C1 up", "5B up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"5B down", "C1 down", "C1 up", "5B up"}));
 }
 
 class HotKeyPassThroughTest : public HotKeyTest {};
@@ -331,8 +344,8 @@ TEST_F(HotKeyPassThroughTest, KeysItDoesNotOwnPassUntouched) {
     Up('A');
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed, (Passed{"C1 down", "C1 up", "5B down", "C2 down", "C2 up", "5B up", "41 down",
-                              "41 up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"C1 down", "C1 up", "5B down", "C2 down", "C2 up", "5B up",
+                                    "41 down", "41 up"}));
 }
 
 TEST_F(HotKeyPassThroughTest, ReplayOfTheStandardFunctionPassesWhileTheBaseIdIsOut) {
@@ -348,10 +361,11 @@ TEST_F(HotKeyPassThroughTest, ReplayOfTheStandardFunctionPassesWhileTheBaseIdIsO
     Up(kButton);
     Up(VK_LWIN);
     PressWithWin();
+    ASSERT_TRUE(testing_support::SettleKeyEvents());  // the replay is past the hook
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, kPlain, kButton));
 
     EXPECT_TRUE(Posted().empty());
-    EXPECT_EQ(passed, (Passed{"C1 up", "5B up", "5B down", "C1 down", "C1 up", "5B up"}));
+    EXPECT_EQ(PassedKeys(), (Passed{"C1 up", "5B up", "5B down", "C1 down", "C1 up", "5B up"}));
 
     // The button is the agent's again afterwards.
     PressWithWin();
@@ -363,8 +377,9 @@ TEST_F(HotKeyPassThroughTest, ExtraInformationOfPassedEventsIsKept) {
     HHOOK reader = SetWindowsHookExW(
         WH_KEYBOARD_LL,
         [](int code, WPARAM message, LPARAM lParam) -> LRESULT {
-            if (code == HC_ACTION) {
-                extra = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam)->dwExtraInfo;
+            const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+            if (code == HC_ACTION && !testing_support::IsSettleMarker(event)) {
+                extra = event.dwExtraInfo;
             }
             return CallNextHookEx(nullptr, code, message, lParam);
         },
@@ -372,8 +387,10 @@ TEST_F(HotKeyPassThroughTest, ExtraInformationOfPassedEventsIsKept) {
     RegisterButton(0);  // the layer's hook is now newer than the reader
 
     keybd_event('A', 0, 0, 1);
+    ASSERT_TRUE(testing_support::SettleKeyEvents());
     EXPECT_EQ(extra, 1u);
     keybd_event('A', 0, KEYEVENTF_KEYUP, 7);
+    ASSERT_TRUE(testing_support::SettleKeyEvents());
     EXPECT_EQ(extra, 7u);
     UnhookWindowsHookEx(reader);
 }

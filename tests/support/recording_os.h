@@ -146,6 +146,10 @@ class RecordingOs : public platform::OsCalls {
 
     SHELLEXECUTEINFOW lastExecute = {};
 
+    // What the shell's applications folder holds.
+    std::vector<platform::ShellApp> shellApps;
+    std::vector<platform::ShellApp> ListShellApps() override { return shellApps; }
+
     // The recorded calls whose text begins with `prefix`.
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const {
         std::vector<std::string> found;

@@ -20,4 +20,12 @@ inline std::wstring StartMenuFolder() {
     return programs.substr(0, programs.rfind(L'\\'));
 }
 
+// The Start menu of all users: the folder that holds its "Programs".
+inline std::wstring CommonStartMenuFolder() {
+    wchar_t path[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, path, CSIDL_COMMON_PROGRAMS, TRUE);
+    const std::wstring programs = path;
+    return programs.substr(0, programs.rfind(L'\\'));
+}
+
 }  // namespace testing_support

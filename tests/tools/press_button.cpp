@@ -29,6 +29,10 @@ namespace {
 
 // Our own injected events carry this, so they are told apart from the agent's.
 constexpr ULONG_PTR kOurMark = 0x4B50;
+// How long a press may take to show any outcome (a program start under Wine takes
+// seconds), and how long after the first one the rest of it may take.
+constexpr ULONGLONG kOutcomePatienceMs = 20000;
+constexpr DWORD kSettleMs = 1500;
 
 struct KeyEvent {
     DWORD vk;
@@ -200,6 +204,40 @@ std::vector<std::string> TypedKeys(const std::vector<KeyEvent>& seen) {
     return typed;
 }
 
+// What the press has brought about so far: the agent's keystrokes, the button's own
+// function passed on, windows that were not there before, the input panel's change.
+std::vector<std::string> Outcome(BYTE vk, const std::set<HWND>& before, bool panelBefore) {
+    std::vector<KeyEvent> seen;
+    {
+        std::lock_guard<std::mutex> lock(eventsLock);
+        seen = events;
+    }
+    std::vector<std::string> happened = TypedKeys(seen);
+    int passedOn = 0;
+    for (const KeyEvent& e : seen) {
+        passedOn += e.vk == vk && !e.up && e.extra == 0;
+    }
+    if (passedOn > 0) {
+        happened.push_back("passed the button's own function on (" +
+                           std::string(IsDesktopKey(static_cast<BYTE>(vk)) ? "" : "Win+") +
+                           KeyName(vk) + ")");
+    }
+    for (HWND window : VisibleWindows()) {
+        wchar_t title[256] = {};
+        GetWindowTextW(window, title, 256);
+        wchar_t className[64] = {};
+        GetClassNameW(window, className, 64);
+        if (!before.count(window) && title[0] && wcscmp(className, KESTREL_SIP_CLASS) != 0) {
+            happened.push_back("opened a window \"" + Narrow(title) + "\"");
+        }
+    }
+    if (PanelShown() != panelBefore) {
+        happened.push_back(PanelShown() ? "showed the input panel" : "hid the input panel");
+    }
+
+    return happened;
+}
+
 int Press(BYTE vk, const std::string& kind) {
     const DWORD doubleTime = ReadTime(kestrel::kValueDoubleTime, kestrel::kDefaultDoubleTime);
     const DWORD holdTime = ReadTime(kestrel::kValueHoldTime, kestrel::kDefaultHoldTime);
@@ -230,39 +268,16 @@ int Press(BYTE vk, const std::string& kind) {
         fprintf(stderr, "unknown press: %s\n", kind.c_str());
         return 2;
     }
-    // Long enough for a single press to be decided and a started program to show.
-    Sleep(doubleTime + 2500);
-
+    // The outcome takes its time on a loaded machine: wait until something has happened,
+    // then as long again as a press may take to be decided, for whatever follows it.
+    const ULONGLONG deadline = GetTickCount64() + kOutcomePatienceMs;
+    while (Outcome(vk, before, panelBefore).empty() && GetTickCount64() < deadline) {
+        Sleep(100);
+    }
+    Sleep(doubleTime + kSettleMs);
+    std::vector<std::string> happened = Outcome(vk, before, panelBefore);
     PostThreadMessageW(watcherId, WM_QUIT, 0, 0);
     WaitForSingleObject(watcher, 5000);
-    std::vector<KeyEvent> seen;
-    {
-        std::lock_guard<std::mutex> lock(eventsLock);
-        seen = events;
-    }
-
-    std::vector<std::string> happened = TypedKeys(seen);
-    int passedOn = 0;
-    for (const KeyEvent& e : seen) {
-        passedOn += e.vk == vk && !e.up && e.extra == 0;
-    }
-    if (passedOn > 0) {
-        happened.push_back("passed the button's own function on (" +
-                           std::string(IsDesktopKey(static_cast<BYTE>(vk)) ? "" : "Win+") +
-                           KeyName(vk) + ")");
-    }
-    for (HWND window : VisibleWindows()) {
-        wchar_t title[256] = {};
-        GetWindowTextW(window, title, 256);
-        wchar_t className[64] = {};
-        GetClassNameW(window, className, 64);
-        if (!before.count(window) && title[0] && wcscmp(className, KESTREL_SIP_CLASS) != 0) {
-            happened.push_back("opened a window \"" + Narrow(title) + "\"");
-        }
-    }
-    if (PanelShown() != panelBefore) {
-        happened.push_back(PanelShown() ? "showed the input panel" : "hid the input panel");
-    }
 
     std::string line;
     for (const std::string& what : happened) {

@@ -1,10 +1,13 @@
-// Posts or sends one window message to the customizer's sheet or to the agent's window, so
-// that scripts can drive the running programs (turn a page, open the tray menu, show the
-// about box) without a mouse.
-//   window_message.exe sheet|agent post|send MESSAGE WPARAM LPARAM
+// Posts or sends one window message to the customizer's sheet, its current page, the
+// agent's window or the top-level window of a title, so that scripts can drive the running
+// programs (turn a page, press a page's button, open the tray menu, show the about box)
+// without a mouse.
+//   window_message.exe sheet|page|agent|TITLE post|send MESSAGE WPARAM LPARAM
 // Numbers are decimal or 0x-prefixed hexadecimal. Exit code 0 when the message reached
 // the window, 2 when no such window exists, 1 on a malformed command line.
 #include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
 
 #include <cwchar>
 
@@ -28,16 +31,24 @@ int wmain(int argc, wchar_t** argv) {
     unsigned long long lParam = 0;
     if (argc != 6 || !ParseNumber(argv[3], message) || !ParseNumber(argv[4], wParam) ||
         !ParseNumber(argv[5], lParam)) {
-        fwprintf(stderr, L"usage: window_message sheet|agent post|send MESSAGE WPARAM LPARAM\n");
+        fwprintf(stderr,
+                 L"usage: window_message sheet|page|agent|TITLE post|send MESSAGE WPARAM LPARAM\n");
         return 1;
     }
     HWND window = nullptr;
     if (wcscmp(argv[1], L"sheet") == 0) {
         window = FindWindowW(nullptr, kSheetTitle);
+    } else if (wcscmp(argv[1], L"page") == 0) {
+        HWND sheet = FindWindowW(nullptr, kSheetTitle);
+        DWORD_PTR page = 0;
+        if (sheet && SendMessageTimeoutW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG,
+                                         5000, &page)) {
+            window = reinterpret_cast<HWND>(page);
+        }
     } else if (wcscmp(argv[1], L"agent") == 0) {
         window = FindWindowW(kestrel::kAgentClassName, kestrel::kAgentWindowTitle);
     } else {
-        return 1;
+        window = FindWindowW(nullptr, argv[1]);
     }
     if (!window) {
         return 2;
