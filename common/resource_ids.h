@@ -38,6 +38,13 @@
 #define IDC_RECORD_KEYS 1021
 #define IDD_KEY_RECORDER 140
 #define IDC_KEY_COMBINATION 1022
+/* Adding a key by pressing it, and removing it again. */
+#define IDD_ADD_KEY 150
+#define IDI_MOUSE_BUTTON 151
+#define IDC_ADD_KEY 1040
+#define IDC_REMOVE_KEY 1041
+#define IDC_ADD_KEY_PROMPT 1042
+#define IDC_ADD_KEY_STATUS 1043
 
 /* The handheld's caption OK button; desktop Win32 has no such extended style. */
 #ifndef WS_EX_CAPTIONOKBTN

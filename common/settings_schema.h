@@ -34,6 +34,14 @@ inline constexpr DWORD kStringBytes = kStringChars * sizeof(wchar_t);
 inline constexpr wchar_t kPlatformButtonsPath[] = L"SOFTWARE\\Microsoft\\Shell\\Keys";
 inline constexpr wchar_t kValueIcon[] = L"Icon";
 
+// A key the user added in the customizer lives beside the platform's buttons as a button
+// subkey of its own, named "40" and the key code in two hex digits, holding "Name" and
+// "Icon" as the platform's list does and this mark (DWORD 1). The agent takes it as any
+// other button; the customizer lists it after the platform's buttons and deletes the
+// whole subkey when the user removes the key again.
+inline constexpr wchar_t kValueUserButton[] = L"UserButton";
+inline constexpr wchar_t kUserButtonKeyFormat[] = L"40%02X";
+
 // Index of an action slot.
 enum PressKind : int {
     kPressSingle = 0,

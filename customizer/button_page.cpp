@@ -11,8 +11,10 @@
 #include "common/resource_ids.h"
 #include "common/settings_key.h"
 #include "common/settings_schema.h"
+#include "customizer/add_key_dialog.h"
 #include "customizer/catalogues.h"
 #include "customizer/key_recorder.h"
+#include "platform/os_calls.h"
 
 using kestrel::buttonCatalogue;
 using kestrel::ButtonInfo;
@@ -28,6 +30,13 @@ constexpr int kIconSize = 16;
 // The handheld's button list holds no more; a longer list makes the image list longer.
 constexpr int kImageRoom = 10;
 constexpr int kValueNameChars = 32;
+
+// Posted when a check box that would switch on one button too many was refused, so that
+// the message is shown once the list has finished its notification.
+constexpr UINT kMsgButtonLimitReached = WM_APP + 10;
+constexpr wchar_t kButtonLimitText[] =
+    L"オンにできるボタンは16個までです。ほかのボタンをオフにしてから、オンにしてください。";
+constexpr wchar_t kButtonLimitCaption[] = L"Kestrel設定";
 
 const wchar_t* const kPressKindNames[kestrel::kSlotCount] = {L"ｼﾝｸﾞﾙ", L"ﾀﾞﾌﾞﾙ", L"ﾎｰﾙﾄﾞ"};
 
@@ -57,6 +66,32 @@ bool ChangesCheckBox(const NMHDR* header) {
            ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK);
 }
 
+// Whether the change ticks a row's check box (state image 2 is the ticked box).
+bool TicksCheckBox(const NMHDR* header) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    return ChangesCheckBox(header) &&
+           (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+}
+
+bool IsMouseButton(uint32_t vk) {
+    return vk == VK_MBUTTON || vk == VK_XBUTTON1 || vk == VK_XBUTTON2;
+}
+
+// The settings subkey of a key the user removed is deleted only while it still carries
+// the mark: a subkey of the platform's list, or one another program made, is never lost.
+void DeleteUserButtonKey(const std::wstring& keyName) {
+    const std::wstring path = std::wstring(kestrel::kProductKeyPath) + L"\\" + keyName;
+    DWORD mark = 0;
+    if (!SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, path.c_str())) {
+        return;
+    }
+    const bool marked = SettingsKey::ReadDword(kestrel::kValueUserButton, mark) && mark == 1;
+    SettingsKey::CloseKey();
+    if (marked) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
+    }
+}
+
 }  // namespace
 
 IMPLEMENT_DYNCREATE(KestrelConfigProp1, CPropertyPage)
@@ -69,6 +104,9 @@ ON_NOTIFY(LVN_ITEMCHANGED, IDC_LIST_MODES, &KestrelConfigProp1::OnModeChanged)
 ON_BN_CLICKED(IDC_BROWSE, &KestrelConfigProp1::OnBrowse)
 ON_BN_CLICKED(IDC_RECORD_KEYS, &KestrelConfigProp1::OnRecordKeys)
 ON_WM_DESTROY()
+ON_BN_CLICKED(IDC_ADD_KEY, &KestrelConfigProp1::OnAddKey)
+ON_BN_CLICKED(IDC_REMOVE_KEY, &KestrelConfigProp1::OnRemoveKey)
+ON_MESSAGE(kMsgButtonLimitReached, &KestrelConfigProp1::OnButtonLimitReached)
 END_MESSAGE_MAP()
 
 KestrelConfigProp1::KestrelConfigProp1() : CPropertyPage(IDD_PAGE_BUTTONS) {
@@ -140,6 +178,8 @@ BOOL KestrelConfigProp1::OnInitDialog() {
     }
     m_listButton.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     m_listMode.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EnableRemoveKey();
+    m_ready = true;
     return FALSE;
 }
 
@@ -147,8 +187,18 @@ BOOL KestrelConfigProp1::OnInitDialog() {
 // even that fail, a blank image keeps the later buttons on their own images.
 void KestrelConfigProp1::AddButtonImages() {
     for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
+        AddButtonImage(i);
+    }
+}
+
+// A mouse button the user added shows a mouse; every other button without an icon of its
+// own shows icon 131.
+void KestrelConfigProp1::AddButtonImage(size_t i) {
+    {
         const ButtonInfo& button = buttonCatalogue[i];
         const int expected = static_cast<int>(i);
+        const bool mouse =
+            button.userButton && IsMouseButton(kestrel::UserButtonKeyCode(button.keyName));
         int added = -1;
         if (button.hasIcon) {
             HICON large = nullptr;
@@ -167,9 +217,10 @@ void KestrelConfigProp1::AddButtonImages() {
             }
         }
         if (added != expected) {
-            HICON fallback = static_cast<HICON>(LoadImageW(AfxGetResourceHandle(),
-                                                           MAKEINTRESOURCEW(IDI_BUTTON_DEFAULT),
-                                                           IMAGE_ICON, kIconSize, kIconSize, 0));
+            HICON fallback = static_cast<HICON>(
+                LoadImageW(AfxGetResourceHandle(),
+                           MAKEINTRESOURCEW(mouse ? IDI_MOUSE_BUTTON : IDI_BUTTON_DEFAULT),
+                           IMAGE_ICON, kIconSize, kIconSize, 0));
             if (added < 0) {
                 added = m_imageList.Add(fallback);
             }
@@ -303,6 +354,7 @@ void KestrelConfigProp1::LoadAssignments() {
 }
 
 void KestrelConfigProp1::SaveAssignments() {
+    DeleteRemovedKeys();
     for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
         const ButtonInfo& button = buttonCatalogue[i];
         // A key that cannot be opened leaves that button's stored values as they are.
@@ -310,6 +362,10 @@ void KestrelConfigProp1::SaveAssignments() {
             continue;
         }
         SettingsKey::WriteString(kestrel::kValueName, button.displayName.c_str());
+        if (button.userButton) {
+            SettingsKey::WriteString(kestrel::kValueIcon, button.iconSpec.c_str());
+            SettingsKey::WriteDword(kestrel::kValueUserButton, 1);
+        }
         for (int n = 0; n < kestrel::kSlotCount; ++n) {
             // Among entries sharing the display name, the last in catalogue order decides.
             // A kept pair is not written at all, so it stays byte for byte as stored,
@@ -343,8 +399,15 @@ void KestrelConfigProp1::SaveAssignments() {
 
 // Copies the press-kind check boxes into the button being left, before OnButtonChanged
 // fills the press-kind list with another button.
-void KestrelConfigProp1::OnButtonChanging(NMHDR*, LRESULT* result) {
+void KestrelConfigProp1::OnButtonChanging(NMHDR* header, LRESULT* result) {
     *result = 0;
+    // The agent has hot-key room for so many switched-on buttons; one more would silently
+    // do nothing, so its check box is refused and the user told why.
+    if (m_ready && TicksCheckBox(header) && CheckedButtons() >= kestrel::kMaxHotKeyButtons) {
+        *result = TRUE;
+        PostMessage(kMsgButtonLimitReached);
+        return;
+    }
     const int button = SelectedButton();
     if (button == -1 || button == m_lastStoredButton) {
         return;
@@ -363,10 +426,14 @@ void KestrelConfigProp1::OnButtonChanging(NMHDR*, LRESULT* result) {
 void KestrelConfigProp1::OnButtonChanged(NMHDR*, LRESULT* result) {
     *result = 0;
     const int button = SelectedButton();
+    if (button == -1) {
+        EnableRemoveKey();
+    }
     if (button == -1 || button == m_lastShownButton) {
         return;
     }
     m_lastShownButton = button;
+    EnableRemoveKey();
     const int mode = SelectedMode();
     ShowSlots(button);
     if (mode != -1) {
@@ -485,4 +552,94 @@ void KestrelConfigProp1::OnDestroy() {
     // The button list would destroy the image list with itself, and m_imageList again
     // after it: take it back so that only its owner frees it.
     m_listButton.SetImageList(nullptr, LVSIL_SMALL);
+}
+
+int KestrelConfigProp1::CheckedButtons() const {
+    int checked = 0;
+    for (int i = 0; i < m_listButton.GetItemCount(); ++i) {
+        checked += m_listButton.GetCheck(i) ? 1 : 0;
+    }
+    return checked;
+}
+
+LRESULT KestrelConfigProp1::OnButtonLimitReached(WPARAM, LPARAM) {
+    platform::Os().MessageBoxW(m_hWnd, kButtonLimitText, kButtonLimitCaption,
+                               MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
+void KestrelConfigProp1::SelectButton(int row) {
+    m_listButton.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    m_listButton.SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+// Only the user's own keys can be removed; the platform's buttons stay in every case.
+void KestrelConfigProp1::EnableRemoveKey() {
+    const int button = SelectedButton();
+    EnableWindow(GetDlgItem(IDC_REMOVE_KEY),
+                 IsButton(button) && buttonCatalogue[static_cast<size_t>(button)].userButton);
+}
+
+void KestrelConfigProp1::OnAddKey() {
+    kestrel::PressedKey key;
+    const auto listed = [](uint32_t vk) {
+        return kestrel::FindButton(kestrel::UserButtonKeyName(vk)) >= 0;
+    };
+    if (!kestrel::AskForKey(m_hWnd, listed, key)) {
+        return;
+    }
+    const std::wstring keyName = kestrel::UserButtonKeyName(key.vk);
+    if (keyName.empty() || listed(key.vk)) {
+        return;
+    }
+    // A key removed and added again in one sitting is a new key: nothing of its old
+    // settings comes back, since the new row is written over them.
+    m_removedKeys.erase(std::remove_if(m_removedKeys.begin(), m_removedKeys.end(),
+                                       [&](const std::wstring& removed) {
+                                           return _wcsicmp(removed.c_str(), keyName.c_str()) == 0;
+                                       }),
+                        m_removedKeys.end());
+    buttonCatalogue.emplace_back(keyName, kestrel::PressedKeyName(key), std::wstring());
+    buttonCatalogue.back().userButton = true;
+    const int row = static_cast<int>(buttonCatalogue.size()) - 1;
+    AddButtonImage(static_cast<size_t>(row));
+    m_listButton.InsertItem(row, buttonCatalogue.back().displayName.c_str(), row);
+    m_listButton.SetCheck(row, FALSE);
+    RefreshSummary(row);
+    SelectButton(row);
+}
+
+void KestrelConfigProp1::OnRemoveKey() {
+    const int button = SelectedButton();
+    if (!IsButton(button) || !buttonCatalogue[static_cast<size_t>(button)].userButton) {
+        return;
+    }
+    m_removedKeys.push_back(buttonCatalogue[static_cast<size_t>(button)].keyName);
+    // Row i stays element i and image i: the rows below move up with their images.
+    m_listButton.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(button), 0);
+    buttonCatalogue.erase(buttonCatalogue.begin() + button);
+    ImageList_Remove(m_imageList, button);
+    for (int row = button; row < m_listButton.GetItemCount(); ++row) {
+        LVITEMW item = {};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        item.iImage = row;
+        m_listButton.SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    m_lastStoredButton = -1;
+    m_lastShownButton = -1;
+    const int rows = m_listButton.GetItemCount();
+    if (rows > 0) {
+        SelectButton(std::min(button, rows - 1));
+    }
+    EnableRemoveKey();
+}
+
+void KestrelConfigProp1::DeleteRemovedKeys() {
+    for (const std::wstring& keyName : m_removedKeys) {
+        if (kestrel::FindButton(keyName) < 0) {
+            DeleteUserButtonKey(keyName);
+        }
+    }
+    m_removedKeys.clear();
 }

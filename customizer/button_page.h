@@ -2,11 +2,13 @@
 // The "ボタン" page: the button list (icon, name, a summary of the three assignments and
 // the button's on/off check box), the press-kind list (single, double, hold, each with a
 // check box and its assignment), the program box, and two push buttons for what the box
-// cannot offer: "参照…" (any file) and "キー操作…" (any key combination). While the page is
-// open the user's choices live in the controls and in the button catalogue's slots; the
-// page writes every button's settings when its window goes, unless the sheet was
-// cancelled.
+// cannot offer: "参照…" (any file) and "キー操作…" (any key combination); above the button
+// list, two more add and remove the user's own keys. While the page is open the user's
+// choices live in the controls and in the button catalogue's slots; the page writes every
+// button's settings, and deletes the keys the user removed, when its window goes, unless
+// the sheet was cancelled.
 #include <string>
+#include <vector>
 
 #include "platform/framework/framework.h"
 
@@ -38,6 +40,10 @@ class KestrelConfigProp1 : public CPropertyPage {
     int m_lastStoredButton = -1;
     int m_lastShownButton = -1;
     int m_lastShownMode = -1;
+    // Subkey names of the user's keys removed while the page is open.
+    std::vector<std::wstring> m_removedKeys;
+    // The page has shown its settings: from now on a check box changes at the user's hand.
+    bool m_ready = false;
 
     // Cancel, the close box or Esc closed the sheet: nothing is written.
     bool m_cancelled = false;
@@ -58,6 +64,9 @@ class KestrelConfigProp1 : public CPropertyPage {
     void OnBrowse();
     void OnRecordKeys();
     void OnDestroy();
+    void OnAddKey();
+    void OnRemoveKey();
+    LRESULT OnButtonLimitReached(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 
@@ -65,5 +74,10 @@ class KestrelConfigProp1 : public CPropertyPage {
     int SelectedButton() const;
     int SelectedMode() const;
     void AddButtonImages();
+    void AddButtonImage(size_t button);
+    int CheckedButtons() const;
+    void SelectButton(int row);
+    void EnableRemoveKey();
+    void DeleteRemovedKeys();
     void SizeColumns(CListCtrl& list);
 };

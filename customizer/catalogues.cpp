@@ -39,6 +39,21 @@ bool IsSelfOrParent(const wchar_t* name) {
     return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
 }
 
+// Plain ASCII hex digits only: a library scanner would take blanks, signs or other
+// scripts' digits too.
+int HexDigitValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9') {
+        return c - L'0';
+    }
+    if (c >= L'A' && c <= L'F') {
+        return c - L'A' + 10;
+    }
+    if (c >= L'a' && c <= L'f') {
+        return c - L'a' + 10;
+    }
+    return -1;
+}
+
 bool IsProgramFile(const wchar_t* name) {
     return HasExtension(name, L"lnk") || HasExtension(name, L"exe");
 }
@@ -79,6 +94,48 @@ std::wstring NextToken(const std::wstring& text, size_t& at) {
         ++at;
     }
     return text.substr(start, at - start);
+}
+
+// Every subkey of the product key that carries the user's mark and a name of the added
+// keys' form, after the platform's buttons and never twice. Whatever else another program
+// left there is not listed, and a name that cannot be read shows the subkey's name.
+void AddUserButtons() {
+    HKEY product = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kProductKeyPath, 0, KEY_READ, &product) != ERROR_SUCCESS) {
+        return;
+    }
+    std::vector<std::wstring> names;
+    for (DWORD index = 0;; ++index) {
+        wchar_t name[256] = {};
+        DWORD length = 256;
+        if (RegEnumKeyExW(product, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        if (UserButtonKeyCode(std::wstring(name, length)) != 0) {
+            names.emplace_back(name, length);
+        }
+    }
+    RegCloseKey(product);
+
+    for (const std::wstring& name : names) {
+        const std::wstring path = std::wstring(kProductKeyPath) + L"\\" + name;
+        if (FindButton(name) >= 0 || !SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, path.c_str())) {
+            continue;
+        }
+        DWORD mark = 0;
+        wchar_t buttonName[kStringChars] = {};
+        wchar_t iconSpec[kStringChars] = {};
+        const bool marked = SettingsKey::ReadDword(kValueUserButton, mark) && mark == 1;
+        SettingsKey::ReadString(kValueName, buttonName);
+        SettingsKey::ReadString(kValueIcon, iconSpec);
+        SettingsKey::CloseKey();
+        if (!marked) {
+            continue;
+        }
+        buttonCatalogue.emplace_back(name, buttonName[0] ? buttonName : name.c_str(), iconSpec);
+        buttonCatalogue.back().userButton = true;
+    }
 }
 
 }  // namespace
@@ -146,7 +203,39 @@ bool LoadButtonCatalogue() {
         SettingsKey::CloseKey();
         buttonCatalogue.emplace_back(name, buttonName, iconSpec);
     }
+    AddUserButtons();
     return true;
+}
+
+std::wstring UserButtonKeyName(uint32_t vk) {
+    if (vk < 1 || vk > 0xFE) {
+        return std::wstring();
+    }
+    wchar_t name[8] = {};
+    swprintf(name, 8, kUserButtonKeyFormat, vk);
+    return name;
+}
+
+uint32_t UserButtonKeyCode(const std::wstring& keyName) {
+    if (keyName.size() != 4 || keyName[0] != L'4' || keyName[1] != L'0') {
+        return 0;
+    }
+    const int high = HexDigitValue(keyName[2]);
+    const int low = HexDigitValue(keyName[3]);
+    if (high < 0 || low < 0) {
+        return 0;
+    }
+    const uint32_t vk = static_cast<uint32_t>(high * 16 + low);
+    return vk >= 1 && vk <= 0xFE ? vk : 0;
+}
+
+int FindButton(const std::wstring& keyName) {
+    for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
+        if (_wcsicmp(buttonCatalogue[i].keyName.c_str(), keyName.c_str()) == 0) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
 }
 
 std::wstring StartMenuFolderOf(const std::wstring& programsFolder) {

@@ -54,6 +54,8 @@ struct ButtonInfo {
     std::wstring iconFile;
     int32_t iconIndex = -1;
     bool hasIcon = false;
+    // A key the user added, not one of the platform's list: it may be removed again.
+    bool userButton = false;
     SlotAssignment slots[kSlotCount];
 };
 
@@ -64,9 +66,17 @@ using CommandCatalogue = std::vector<CommandEntry>;
 extern ButtonCatalogue buttonCatalogue;
 extern CommandCatalogue commandCatalogue;
 
-// Fills buttonCatalogue from the platform's button list; shows "Error!!" and returns false
-// when that list cannot be opened.
+// Fills buttonCatalogue from the platform's button list, then appends the keys the user
+// added; shows "Error!!" and returns false when the platform's list cannot be opened.
 bool LoadButtonCatalogue();
+// The settings subkey name of an added key ("40" and two hex digits), empty for a code
+// outside 1 to 0xFE.
+std::wstring UserButtonKeyName(uint32_t vk);
+// The key code a subkey name of that form stands for; 0 for any other name.
+uint32_t UserButtonKeyCode(const std::wstring& keyName);
+// Position of the button with this subkey name, letter case aside (as the registry
+// compares names); -1 when none has it.
+int FindButton(const std::wstring& keyName);
 // The folder the program walk starts from: the Start menu folder itself. Empty when the
 // shell gives no programs folder or the folder is too long to walk.
 std::wstring FindProgramFolder();

@@ -128,3 +128,36 @@ sleep 2
 shoot "Kestrel設定" customizer-desktop-choices.png
 message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
 wait_for no-sheet
+
+# The same PC with two keys of the user's own, as "キーを追加…" stores them: Pause and the
+# mouse's back button, after the desktop list. End shows the list's last rows.
+cat >"$stage/added-keys.txt" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\4005]
+"Name"="マウス 戻るボタン"
+"Icon"=""
+"UserButton"=dword:00000001
+"Enabled"=dword:00000001
+"Enabled_2"=dword:00000001
+"Mode_2"=dword:00000003
+"Cmd_2"=""
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\4013]
+"Name"="Pause"
+"Icon"=""
+"UserButton"=dword:00000001
+"Enabled"=dword:00000001
+"Enabled_0"=dword:00000001
+"Mode_0"=dword:00000002
+"Cmd_0"="#CC"
+REG
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$stage/added-keys.txt"; } >"$stage/added-keys.reg"
+quietly "adding the user's own keys" timeout 120 wine64 reg import \
+    "$(timeout 60 wine64 winepath -w "$stage/added-keys.reg" 2>/dev/null | tr -d '\r')"
+open_customizer
+timeout 30 xdotool search --sync --limit 1 --name "^Kestrel設定\$" windowfocus --sync key End ||
+    fail "could not scroll the button list"
+shoot "Kestrel設定" customizer-added-keys.png
+message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
+wait_for no-sheet

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the stand-in image of a hardware button (icon 131) and writes button_default.ico.
+"""Draws the button list's own images and writes button_default.ico and mouse_button.ico.
 
-The button list shows it for every button whose own icon cannot be had: a round grey key
-with a dark rim and a light top edge, seen from above. Two images, 16 x 16 and 32 x 32,
-both in the sixteen standard colours. Run it again after changing the drawing:
+Icon 131 stands for every button whose own icon cannot be had: a round grey key with a
+dark rim and a light top edge, seen from above. Icon 151 stands for a mouse button the
+user added: a grey mouse seen from above, its wheel marked. Two images each, 16 x 16 and
+32 x 32, in the sixteen standard colours. Run it again after changing a drawing:
     python3 customizer/res/button_icon.py
 """
 import os
@@ -34,7 +35,22 @@ def sample(u, v):
     return LIGHT_GREY
 
 
-def image(size):
+def sample_mouse(u, v):
+    """The mouse: an upright oval, its two buttons parted by a line, the wheel between them."""
+    dx, dy = (u - 8.0) / 5.2, (v - 8.5) / 7.2
+    d2 = dx * dx + dy * dy
+    if d2 > 1.0:
+        return None
+    if d2 > 0.72:
+        return BLACK  # rim
+    if abs(u - 8.0) < 1.1 and 2.5 < v < 7.0:
+        return NAVY  # the wheel
+    if abs(v - 7.5) < 0.5 or (abs(u - 8.0) < 0.5 and v < 7.5):
+        return DARK_GREY  # the parting of the buttons
+    return WHITE if v < 7.0 else LIGHT_GREY
+
+
+def image(size, sample=sample):
     """One icon image: BITMAPINFOHEADER, palette, 4-bit pixels, 1-bit mask (bottom-up)."""
     scale = 16.0 / size
     rows = [[sample((x + 0.5) * scale, (y + 0.5) * scale) for x in range(size)]
@@ -59,8 +75,8 @@ def image(size):
     return header + palette + pixels + mask
 
 
-def main():
-    images = [(16, image(16)), (32, image(32))]
+def write(name, sample):
+    images = [(16, image(16, sample)), (32, image(32, sample))]
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     entries = b""
@@ -69,9 +85,14 @@ def main():
         entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(blob), offset)
         offset += len(blob)
         data += blob
-    target = os.path.join(os.path.dirname(os.path.abspath(__file__)), "button_default.ico")
+    target = os.path.join(os.path.dirname(os.path.abspath(__file__)), name)
     with open(target, "wb") as out:
         out.write(directory + entries + data)
+
+
+def main():
+    write("button_default.ico", sample)
+    write("mouse_button.ico", sample_mouse)
 
 
 if __name__ == "__main__":

@@ -561,6 +561,50 @@ TEST_F(ButtonCatalogueTest, MissingOrUnreadableValuesReadAsEmpty) {
     EXPECT_EQ(buttonCatalogue[3].iconFile, L"app.exe");
 }
 
+// The user's own keys follow the platform's, each once, whatever else the product key
+// holds: every code of the added keys' form, unmarked and wrongly marked subkeys, names of
+// any length, a second spelling of a platform button, and names too long to read.
+TEST_F(ButtonCatalogueTest, UserKeysFollowThePlatformsOnceAndOnlyWhenMarkedAndWellNamed) {
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+    SetButtonValue(L"40C1", kValueName, L"platform");
+    const std::wstring product = kProductKeyPath;
+    auto mark = [&](const std::wstring& keyName, DWORD value) {
+        testing_support::SetDword(HKEY_CURRENT_USER, product + L"\\" + keyName, kValueUserButton,
+                                  value);
+    };
+    for (int vk = 0; vk <= 0xFF; ++vk) {
+        wchar_t keyName[8] = {};
+        swprintf(keyName, 8, L"40%02x", vk);  // lower case: "40c1" is the platform's 40C1
+        mark(keyName, 1);
+    }
+    testing_support::SetString(HKEY_CURRENT_USER, product + L"\\4013", kValueName,
+                               std::wstring(600, L'n'));
+    mark(L"4014", 2);
+    testing_support::SetString(HKEY_CURRENT_USER, product + L"\\4015", kValueUserButton, L"1");
+    for (const std::wstring& odd :
+         {std::wstring(L"40"), std::wstring(L"4013x"), std::wstring(L"40-1"),
+          std::wstring(L"40\uFF11\uFF11"), std::wstring(200, L'4')}) {
+        mark(odd, 1);
+    }
+
+    EXPECT_TRUE(LoadButtonCatalogue());
+
+    // Codes 1 to 0xFE, less the platform's 0xC1, 0x14 and 0x15.
+    ASSERT_EQ(buttonCatalogue.size(), 1u + 0xFE - 3);
+    EXPECT_EQ(buttonCatalogue[0].displayName, L"platform");
+    EXPECT_FALSE(buttonCatalogue[0].userButton);
+    EXPECT_EQ(buttonCatalogue[1].keyName, L"4001");
+    EXPECT_TRUE(buttonCatalogue[1].userButton);
+    const int pause = FindButton(L"4013");
+    ASSERT_GE(pause, 0);
+    EXPECT_EQ(buttonCatalogue[static_cast<size_t>(pause)].displayName, L"4013");
+    EXPECT_EQ(FindButton(L"4014"), -1);
+    EXPECT_EQ(FindButton(L"4015"), -1);
+    EXPECT_EQ(FindButton(L"40ff"), -1);
+    EXPECT_FALSE(SettingsKey::IsOpen());
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+}
+
 TEST_F(ButtonCatalogueTest, AListWithoutButtonsGivesNoneAndNoMessage) {
     testing_support::CreateKey(HKEY_LOCAL_MACHINE, kPlatformButtonsPath);
 
