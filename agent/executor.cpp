@@ -106,7 +106,10 @@ void TypeKeySequence(const std::wstring& command) {
 // the button's hot keys stay as they are and the replay never comes back as a new press.
 void ReplayStandardButton(uint32_t vk) {
     const BYTE v = LowByte(vk);
-    if (platform::IsDesktopKey(vk)) {
+    if (platform::IsMouseButton(vk)) {
+        platform::Os().SendMouseButton(vk, false, kExtraInfoPassThrough);
+        platform::Os().SendMouseButton(vk, true, kExtraInfoPassThrough);
+    } else if (platform::IsDesktopKey(vk)) {
         // A desktop keyboard sends such a key on its own: it is passed on alone, and a Win
         // the user may still hold is left as it is.
         SendKey(v, 0, kExtraInfoPassThrough);
@@ -124,7 +127,10 @@ void ReplayStandardButton(uint32_t vk) {
 
 // Only a capital "S" or "C" toggles a latch; anything else just re-applies them.
 void ToggleLatch(uint32_t vk, const std::wstring& command) {
-    SendKey(LowByte(vk), KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+    // A mouse button has no key to let go of; a key-up of its code would be a keystroke.
+    if (!platform::IsMouseButton(vk)) {
+        SendKey(LowByte(vk), KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+    }
     SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_SHIFT, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     SendKey(VK_CONTROL, KEYEVENTF_KEYUP, kExtraInfoPassThrough);

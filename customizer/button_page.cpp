@@ -14,6 +14,7 @@
 #include "customizer/add_key_dialog.h"
 #include "customizer/catalogues.h"
 #include "customizer/key_recorder.h"
+#include "platform/hotkey_matcher.h"
 #include "platform/os_calls.h"
 
 using kestrel::buttonCatalogue;
@@ -71,10 +72,6 @@ bool TicksCheckBox(const NMHDR* header) {
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
     return ChangesCheckBox(header) &&
            (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-}
-
-bool IsMouseButton(uint32_t vk) {
-    return vk == VK_MBUTTON || vk == VK_XBUTTON1 || vk == VK_XBUTTON2;
 }
 
 // The settings subkey of a key the user removed is deleted only while it still carries
@@ -197,8 +194,8 @@ void KestrelConfigProp1::AddButtonImage(size_t i) {
     {
         const ButtonInfo& button = buttonCatalogue[i];
         const int expected = static_cast<int>(i);
-        const bool mouse =
-            button.userButton && IsMouseButton(kestrel::UserButtonKeyCode(button.keyName));
+        const bool mouse = button.userButton &&
+                           platform::IsMouseButton(kestrel::UserButtonKeyCode(button.keyName));
         int added = -1;
         if (button.hasIcon) {
             HICON large = nullptr;

@@ -11,6 +11,10 @@ bool IsDesktopKey(UINT vk) {
     return code < kFirstHandheldKey || code > kLastHandheldKey;
 }
 
+bool IsMouseButton(UINT vk) {
+    return vk == VK_MBUTTON || vk == VK_XBUTTON1 || vk == VK_XBUTTON2;
+}
+
 namespace {
 
 // Own events are few at a time (a key sequence of a few groups); more are the sign that a

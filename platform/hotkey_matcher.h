@@ -21,6 +21,10 @@ constexpr UINT kHotKeyModifierMask = MOD_ALT | MOD_CONTROL | MOD_SHIFT | MOD_WIN
 // its own, so a registration that asks for Win accepts it with or without Win.
 bool IsDesktopKey(UINT vk);
 
+// The mouse's middle, back and forward buttons, which can be buttons as keys can; the left
+// and right buttons never are.
+bool IsMouseButton(UINT vk);
+
 struct KeyEvent {
     DWORD vk;
     bool up;

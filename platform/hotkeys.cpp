@@ -61,7 +61,9 @@ struct HeldKey {
 };
 HeldKey winUpHeld = {};  // a Win release held back until the owed mask has gone first
 std::vector<HotKeyReport>& reportsAfterMask = *new std::vector<HotKeyReport>;
-bool probeSeen = false;
+// A hook's probe came through; the watch waits for one at a time.
+bool keyProbeSeen = false;
+bool mouseProbeSeen = false;
 constexpr UINT kWatchPeriodMs = 500;
 constexpr DWORD kProbeWaitMs = 300;
 // Written by the hooks, read by the watch on the same thread; atomic for the tests' reads.
@@ -108,9 +110,7 @@ UINT HeldModifiers() {
 
 // Two short steps under the lock with the system calls between them: which windows the
 // key may concern, then the decision once their life and the modifiers are known.
-KeyDecision Decide(const KBDLLHOOKSTRUCT& raw) {
-    const KeyEvent event = {raw.vkCode, (raw.flags & LLKHF_UP) != 0, raw.time, raw.flags,
-                            raw.dwExtraInfo};
+KeyDecision Decide(const KeyEvent& event) {
     std::vector<HWND> windows;
     {
         std::lock_guard<std::mutex> lock(dataLock);
@@ -166,27 +166,8 @@ void PostReports(const KeyDecision& decision) {
     }
 }
 
-// The system waits for this at every key of every program, so the mask is injected once
-// it has returned: from here every button press would wait for a second round trip.
-LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
-    if (code != HC_ACTION) {
-        return CallNextHookEx(nullptr, code, message, lParam);
-    }
-    const KBDLLHOOKSTRUCT& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    lastSeenAt = GetTickCount();
-    if (event.vkCode == kMaskKey && event.dwExtraInfo == kProbeExtraInfo) {
-        probeSeen = true;
-        return 1;  // only the hook asked for it
-    }
-    if (event.vkCode == kMaskKey && event.dwExtraInfo == kMaskExtraInfo) {
-        return CallNextHookEx(nullptr, code, message, lParam);
-    }
-    // Win came up before the mask could go: it follows the mask instead.
-    if (maskOwed && IsWinKey(event.vkCode) && (event.flags & LLKHF_UP)) {
-        winUpHeld = {true, event.vkCode, event.dwExtraInfo};
-        return 1;
-    }
-    const KeyDecision decision = Decide(event);
+// Does what a decision asks of the hook thread and says whether the event is swallowed.
+bool Carry(const KeyDecision& decision) {
     if (decision.maskWin && !maskOwed) {
         maskOwed = PostMessageW(threadWindow, kMsgMask, 0, 0) != FALSE;
     }
@@ -197,16 +178,89 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     if (decision.backVk) {
         PostMessageW(threadWindow, kMsgBack, decision.backVk, 0);
     }
-    if (decision.swallow) {
+    return decision.swallow;
+}
+
+// The system waits for this at every key of every program, so the mask is injected once
+// it has returned: from here every button press would wait for a second round trip.
+LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
+    if (code != HC_ACTION) {
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
+    const KBDLLHOOKSTRUCT& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    lastSeenAt = GetTickCount();
+    if (event.vkCode == kMaskKey && event.dwExtraInfo == kProbeExtraInfo) {
+        keyProbeSeen = true;
+        return 1;  // only the hook asked for it
+    }
+    if (event.vkCode == kMaskKey && event.dwExtraInfo == kMaskExtraInfo) {
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
+    // Win came up before the mask could go: it follows the mask instead.
+    if (maskOwed && IsWinKey(event.vkCode) && (event.flags & LLKHF_UP)) {
+        winUpHeld = {true, event.vkCode, event.dwExtraInfo};
+        return 1;
+    }
+    const KeyEvent key = {event.vkCode, (event.flags & LLKHF_UP) != 0, event.time, event.flags,
+                          event.dwExtraInfo};
+    if (Carry(Decide(key))) {
         return 1;
     }
     return CallNextHookEx(nullptr, code, message, lParam);
 }
 
-// Mouse input reaches no keyboard hook; seen here, it is no sign of a lost one.
+// The mouse button a mouse hook event presses or releases, if it can be a button; 0 for
+// the left and right buttons, the wheel and moves.
+DWORD MouseButtonOf(WPARAM message, const MSLLHOOKSTRUCT& event, bool* up) {
+    *up = message == WM_MBUTTONUP || message == WM_XBUTTONUP;
+    switch (message) {
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            return VK_MBUTTON;
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONUP:
+            switch (HIWORD(event.mouseData)) {
+                case XBUTTON1:
+                    return VK_XBUTTON1;
+                case XBUTTON2:
+                    return VK_XBUTTON2;
+                default:
+                    return 0;
+            }
+        default:
+            return 0;
+    }
+}
+
+// A mouse button is a key to the matcher, with the mouse hook's marks named as a key's.
+KeyEvent MouseKeyEvent(DWORD vk, bool up, const MSLLHOOKSTRUCT& event) {
+    DWORD flags = up ? LLKHF_UP : 0;
+    if (event.flags & LLMHF_INJECTED) {
+        flags |= LLKHF_INJECTED;
+    }
+    if (event.flags & LLMHF_LOWER_IL_INJECTED) {
+        flags |= LLKHF_LOWER_IL_INJECTED;
+    }
+    return {vk, up, event.time, flags, event.dwExtraInfo};
+}
+
+// Mouse input reaches no keyboard hook; seen here, it is no sign of a lost one. Every
+// other event than a press or release of a mouse button that can be a button passes at
+// once: the system waits for this at every move of the mouse.
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
-    if (code == HC_ACTION) {
-        lastSeenAt = GetTickCount();
+    if (code != HC_ACTION) {
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
+    const MSLLHOOKSTRUCT& event = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+    lastSeenAt = GetTickCount();
+    if (message == WM_MOUSEMOVE && event.dwExtraInfo == kProbeExtraInfo) {
+        mouseProbeSeen = true;
+        return 1;
+    }
+    bool up = false;
+    const DWORD vk = MouseButtonOf(message, event, &up);
+    if (vk && Carry(Decide(MouseKeyEvent(vk, up, event)))) {
+        return 1;
     }
     return CallNextHookEx(nullptr, code, message, lParam);
 }
@@ -225,24 +279,16 @@ bool Install(HHOOK* hook, int type, HOOKPROC procedure) {
     return true;
 }
 
-// Whether the keyboard hook is still called: a key of the layer's own, which the hook
-// takes, must reach it. The hook thread answers only its hooks meanwhile. Where the system
-// refuses the injection (an elevated window has the focus, the workstation is locked) the
-// question has no answer, and the hook counts as in place.
-bool HookAnswers() {
-    probeSeen = false;
-    INPUT probe[2] = {};
-    for (INPUT& input : probe) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = kMaskKey;
-        input.ki.dwExtraInfo = kProbeExtraInfo;
-    }
-    probe[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    if (SendInput(2, probe, sizeof(INPUT)) != 2) {
+// Whether a hook is still called: an event of the layer's own, which the hook takes, must
+// reach it. The hook thread answers only its hooks meanwhile. Where the system refuses the
+// injection (an elevated window has the focus, the workstation is locked) the question has
+// no answer, and the hook counts as in place.
+bool ProbeArrives(INPUT* probe, UINT count, const bool& seen) {
+    if (SendInput(count, probe, sizeof(INPUT)) != count) {
         return true;
     }
     const DWORD start = GetTickCount();
-    while (!probeSeen) {
+    while (!seen) {
         const DWORD waited = GetTickCount() - start;
         if (waited >= kProbeWaitMs) {
             return false;
@@ -252,6 +298,29 @@ bool HookAnswers() {
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
     return true;
+}
+
+// A key of the layer's own, down and up.
+bool KeyboardHookAnswers() {
+    keyProbeSeen = false;
+    INPUT probe[2] = {};
+    for (INPUT& input : probe) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = kMaskKey;
+        input.ki.dwExtraInfo = kProbeExtraInfo;
+    }
+    probe[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    return ProbeArrives(probe, 2, keyProbeSeen);
+}
+
+// A move by nothing, which no program would miss should the hook not take it.
+bool MouseHookAnswers() {
+    mouseProbeSeen = false;
+    INPUT probe = {};
+    probe.type = INPUT_MOUSE;
+    probe.mi.dwFlags = MOUSEEVENTF_MOVE;
+    probe.mi.dwExtraInfo = kProbeExtraInfo;
+    return ProbeArrives(&probe, 1, mouseProbeSeen);
 }
 
 // Windows removes a hook that kept it waiting too long and says nothing. Input then
@@ -265,8 +334,11 @@ void WatchHook() {
     if (!GetLastInputInfo(&input) || static_cast<LONG>(input.dwTime - lastSeenAt) <= 0) {
         return;
     }
-    if (!HookAnswers()) {
+    if (!KeyboardHookAnswers()) {
         Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook);
+    }
+    if (!mouseHook || !MouseHookAnswers()) {
+        Install(&mouseHook, WH_MOUSE_LL, MouseHook);
     }
     lastSeenAt = GetTickCount();
 }
@@ -368,7 +440,8 @@ LRESULT CALLBACK HookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             SetEvent(hookThreadAnswered);
             return 0;
         case kMsgDropHook:
-            UnhookWindowsHookEx(keyboardHook);  // the handle is kept, as if still in place
+            // The handle is kept, as if still in place.
+            UnhookWindowsHookEx(wParam == WH_MOUSE_LL ? mouseHook : keyboardHook);
             SetEvent(hookThreadAnswered);
             return 0;
         case kMsgNothing:
@@ -415,7 +488,7 @@ DWORD WINAPI HookThreadMain(LPVOID context) {
         SetEvent(start->ready);
         return 1;
     }
-    // Without it mouse input goes unexplained and costs a probe now and then: no failure.
+    // Without it the mouse buttons are not taken until the watch installs it: no failure.
     Install(&mouseHook, WH_MOUSE_LL, MouseHook);
     SetTimer(window, 1, kWatchPeriodMs, nullptr);
     start->window = window;
@@ -480,9 +553,9 @@ void StopHookThread() {
 // Has the hook thread carry out `message` and waits for it. Not with a sent message: a
 // thread waiting for the answer to one handles messages sent to it meanwhile, and a reload
 // sent to the agent would then rebuild its button table in the middle of a registration.
-void AskHookThread(UINT message) {
+void AskHookThread(UINT message, WPARAM wParam = 0) {
     ResetEvent(hookThreadAnswered);
-    if (PostMessageW(hookWindow, message, 0, 0)) {
+    if (PostMessageW(hookWindow, message, wParam, 0)) {
         WaitForSingleObject(hookThreadAnswered, 5000);
     }
 }
@@ -507,6 +580,9 @@ struct StopAtExit {
 }  // namespace
 
 BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
+    if (vk == VK_LBUTTON || vk == VK_RBUTTON) {
+        return FALSE;
+    }
     {
         std::lock_guard<std::mutex> lock(dataLock);
         if (matcher.Taken(window, id, modifiers, vk)) {
@@ -520,9 +596,11 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     // The system's registration is the cross-process reservation: it refuses a combination
     // another program holds, and reports the key where the hook does not see it.
     request = {nextReservation, ReservedModifiers(modifiers, vk), vk, FALSE};
-    nextReservation = (nextReservation + 1) % kReservationIds;
-    AskHookThread(kMsgReserve);
-    if (!request.result && !TakenAlone(modifiers, vk)) {
+    if (!IsMouseButton(vk)) {
+        nextReservation = (nextReservation + 1) % kReservationIds;
+        AskHookThread(kMsgReserve);
+    }
+    if (!request.result && !TakenAlone(modifiers, vk) && !IsMouseButton(vk)) {
         if (KeyUpHotKeyCount() == 0) {
             StopHookThread();
         }
@@ -574,11 +652,31 @@ void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
     Inject(vk, scan, flags, extraInfo);
 }
 
+void SendMouseButtonEvent(UINT vk, bool up, ULONG_PTR extraInfo) {
+    if (!IsMouseButton(vk)) {
+        return;
+    }
+    if (hookThread) {
+        std::lock_guard<std::mutex> lock(dataLock);
+        matcher.ExpectOwn(vk, up, extraInfo, GetTickCount());
+    }
+    INPUT click = {};
+    click.type = INPUT_MOUSE;
+    click.mi.dwExtraInfo = extraInfo;
+    if (vk == VK_MBUTTON) {
+        click.mi.dwFlags = up ? MOUSEEVENTF_MIDDLEUP : MOUSEEVENTF_MIDDLEDOWN;
+    } else {
+        click.mi.dwFlags = up ? MOUSEEVENTF_XUP : MOUSEEVENTF_XDOWN;
+        click.mi.mouseData = vk == VK_XBUTTON1 ? XBUTTON1 : XBUTTON2;
+    }
+    SendInput(1, &click, sizeof(click));
+}
+
 namespace test_access {
 
-void DropHookSilently() {
+void DropHookSilently(int hookType) {
     if (hookWindow) {
-        AskHookThread(kMsgDropHook);
+        AskHookThread(kMsgDropHook, static_cast<WPARAM>(hookType));
     }
 }
 

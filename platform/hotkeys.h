@@ -32,6 +32,12 @@
 // tap, which opens the Start menu; the layer then taps kMaskKey before Win comes up,
 // from the hook thread once the hook has returned.
 //
+// The mouse's middle, back and forward buttons (VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2) are
+// registered as keys are, and reported and swallowed alike by a low-level mouse hook on the
+// same thread; the system's hot keys know no mouse buttons, so nothing is reserved for them.
+// The left and right buttons always pass and cannot be registered. The watch looks after
+// the mouse hook as after the keyboard's, with a probe of its own (a move by nothing).
+//
 // Register and unregister from one thread at a time (the agent has one).
 #include <windows.h>
 
@@ -68,10 +74,15 @@ int KeyUpHotKeyCount();
 // system and never comes back as a new one, and the caller never waits for it.
 void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
 
+// The same for a click of a mouse button that can be a button (`vk` as above), at the
+// cursor where it is: it passes the layer's mouse hook once.
+void SendMouseButtonEvent(UINT vk, bool up, ULONG_PTR extraInfo);
+
 // For tests only.
 namespace test_access {
-// The system removes the hook without a word, as Windows does with a hook that timed out.
-void DropHookSilently();
+// The system removes a hook (WH_KEYBOARD_LL or WH_MOUSE_LL) without a word, as Windows
+// does with a hook that timed out.
+void DropHookSilently(int hookType = WH_KEYBOARD_LL);
 // How the layer injects key events (::keybd_event unless replaced; nullptr restores it).
 using Injector = void (*)(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
 void SetInjector(Injector injector);

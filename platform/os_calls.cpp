@@ -23,9 +23,13 @@ BOOL OsCalls::KillTimer(HWND window, UINT_PTR id) {
     return ::KillTimer(window, id);
 }
 
-// Through the hot-key layer, so an injected key has passed its hook when this returns.
+// Through the hot-key layer, so the process's own events pass its hooks once, untouched.
 void OsCalls::keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
     SendKeyEvent(vk, scan, flags, extraInfo);
+}
+
+void OsCalls::SendMouseButton(UINT vk, bool up, ULONG_PTR extraInfo) {
+    SendMouseButtonEvent(vk, up, extraInfo);
 }
 
 BOOL OsCalls::ShellExecuteExW(SHELLEXECUTEINFOW* info) {

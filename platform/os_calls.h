@@ -32,6 +32,8 @@ class OsCalls {
     virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse);
     virtual BOOL KillTimer(HWND window, UINT_PTR id);
     virtual void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+    // A click of the middle, back or forward mouse button (`vk`), down or up.
+    virtual void SendMouseButton(UINT vk, bool up, ULONG_PTR extraInfo);
     virtual BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info);
     virtual BOOL SipGetInfo(SIPINFO* info);
     virtual BOOL SipShowIM(DWORD flags);

@@ -198,6 +198,17 @@ TEST_F(ExecutorTest, StandardFunctionOfADesktopKeyPassesTheKeyOnAlone) {
                 ElementsAre("keybd_event(124, 0, 0, 0)", "keybd_event(124, 0, 2, 0)"));
 }
 
+// A mouse button's standard function is its click; a latch on it sends no key of its code.
+TEST_F(ExecutorTest, AMouseButtonReplaysItsClickAndHasNoKeyToRelease) {
+    buttonTable.back().vk = VK_XBUTTON1;
+    EXPECT_THAT(Run(kActionStandardButton, L""),
+                ElementsAre("SendMouseButton(5, down, 0)", "SendMouseButton(5, up, 0)"));
+    EXPECT_THAT(Run(kActionLatch, L"S"),
+                ElementsAre("keybd_event(91, 0, 2, 0)", "keybd_event(16, 0, 2, 0)",
+                            "keybd_event(17, 0, 2, 0)", "keybd_event(16, 0, 0, 1)",
+                            "keybd_event(17, 0, 0, 1)", "keybd_event(17, 0, 2, 1)"));
+}
+
 TEST_F(ExecutorTest, ShiftLatchStaysDownUntilTheSameActionAgain) {
     const Calls releases = {"keybd_event(197, 0, 2, 0)", "keybd_event(91, 0, 2, 0)",
                             "keybd_event(16, 0, 2, 0)", "keybd_event(17, 0, 2, 0)"};

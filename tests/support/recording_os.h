@@ -42,6 +42,10 @@ class RecordingOs : public platform::OsCalls {
     void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) override {
         Record("keybd_event(%u, %u, %lu, %u)", vk, scan, flags, static_cast<unsigned>(extraInfo));
     }
+    void SendMouseButton(UINT vk, bool up, ULONG_PTR extraInfo) override {
+        Record("SendMouseButton(%u, %s, %u)", vk, up ? "up" : "down",
+               static_cast<unsigned>(extraInfo));
+    }
     BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override {
         lastExecute = *info;
         Record("ShellExecuteEx(%s)", Narrow(info->lpFile).c_str());
