@@ -3,12 +3,20 @@
 // it), refused or confirmed as the key demands, removed again, and the agent's limit of
 // switched-on buttons told at once.
 #include "e2e_system/system_fixture.h"
+#include "support/recording_os.h"
 #include "support/remote_list_view.h"
+#include "support/test_window.h"
+
+#include <map>
 
 namespace e2e {
 namespace {
 
 using testing_support::RemoteListView;
+
+std::string Narrow(const std::wstring& text) {
+    return testing_support::RecordingOs::Narrow(text.c_str());
+}
 
 constexpr wchar_t kDialogTitle[] = L"キーを追加";
 constexpr wchar_t kPauseKey[] = L"4013";
@@ -17,6 +25,14 @@ constexpr wchar_t kForwardButton[] = L"4006";
 
 class AddedKeysTest : public SystemFixture {
   protected:
+    void TearDown() override {
+        SystemFixture::TearDown();
+        for (const std::wstring& proof : proofs_) {
+            DeleteFileW(proof.c_str());
+            DeleteFileW((proof + L".started").c_str());
+        }
+    }
+
     // Starts the customizer and waits for its Button page.
     void Open() {
         customizer_ = StartCustomizer();
@@ -95,6 +111,7 @@ class AddedKeysTest : public SystemFixture {
     Sheet sheet_{nullptr};
     HWND page_ = nullptr;
     std::unique_ptr<RemoteListView> list_;
+    std::vector<std::wstring> proofs_;  // proof programs in the Start menu
 };
 
 TEST_F(AddedKeysTest, KeysAndMouseButtonsPressedInTheDialogBecomeButtonsAfterOk) {
@@ -171,6 +188,154 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsPressedInTheDialogBecomeButtonsAfterOk)
     // Nothing was written to the machine's list.
     EXPECT_FALSE(testing_support::KeyExists(
         HKEY_LOCAL_MACHINE, std::wstring(kestrel::kPlatformButtonsPath) + L"\\" + kPauseKey));
+}
+
+// A window of this test under the pointer, with the X focus: what reaches it is what the
+// agent let through to programs.
+class ClickTarget {
+  public:
+    ClickTarget() {
+        window_ = testing_support::MakeTestWindow(L"KestrelClickTarget", &Procedure,
+                                                  WS_POPUP | WS_VISIBLE, 300, 200);
+        SetWindowPos(window_, HWND_TOPMOST, 100, 100, 300, 200, SWP_SHOWWINDOW);
+        counts_.clear();
+    }
+    ~ClickTarget() { DestroyWindow(window_); }
+    HWND Window() const { return window_; }
+    // How often `message` came, for a mouse button's message the one of `xButton`.
+    static int Count(UINT message, WORD xButton = 0) { return counts_[Key(message, xButton)]; }
+
+  private:
+    static UINT Key(UINT message, WORD xButton) { return message | (xButton << 16); }
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_KEYDOWN && wParam == VK_PAUSE) {
+            ++counts_[Key(message, 0)];
+        }
+        if (message == WM_MBUTTONDOWN || message == WM_XBUTTONDOWN) {
+            ++counts_[Key(message, message == WM_XBUTTONDOWN ? GET_XBUTTON_WPARAM(wParam) : 0)];
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    static inline std::map<UINT, int> counts_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(AddedKeysTest, KeysAndMouseButtonsAddedInTheCustomizerRunTheirAssignmentsInTheAgent) {
+    // Short times, with room for a loaded machine between the presses xdotool makes.
+    StoreTimes(400, 700);
+    struct Button {
+        const wchar_t* keyName;
+        const wchar_t* pressed;      // what xdotool does over the dialog to add it
+        const wchar_t* single;       // the xdotool words of a single press; double and hold follow
+        const wchar_t* assigned[3];  // a proof program's name, or the standard function
+    };
+    const wchar_t* kStandard = L"＜標準ボタン＞";
+    const Button buttons[] = {
+        {kPauseKey, L"key Pause", L"key Pause", {L"KestrelPause1", L"KestrelPause2", kStandard}},
+        {kBackButton, L"click 8", L"click 8", {L"KestrelBack1", L"KestrelBack2", L"KestrelBack3"}},
+        {L"4004",
+         L"click 2",
+         L"click 2",
+         {L"KestrelMiddle1", L"KestrelMiddle2", L"KestrelMiddle3"}},
+        {kForwardButton,
+         L"click 9",
+         L"click 9",
+         {kStandard, L"KestrelForward2", L"KestrelForward3"}},
+    };
+    for (const Button& button : buttons) {
+        for (const wchar_t* name : button.assigned) {
+            if (name != kStandard) {
+                proofs_.push_back(StartMenuFolder() + L"\\" + name + L".exe");
+                CopyFileW(HostPath(KESTREL_PROOF_EXE).c_str(), proofs_.back().c_str(), FALSE);
+            }
+        }
+    }
+
+    // Each is added by pressing it over the dialog, switched on, and given its three.
+    ASSERT_NO_FATAL_FAILURE(Open());
+    RemoteListView modes(GetDlgItem(page_, IDC_LIST_MODES));
+    int row = 2;
+    for (const Button& button : buttons) {
+        HWND dialog = OpenDialog();
+        ASSERT_NE(dialog, nullptr);
+        RECT frame = {};
+        GetWindowRect(dialog, &frame);
+        ASSERT_TRUE(StartXdotool(L"mousemove " + std::to_wstring((frame.left + frame.right) / 2) +
+                                 L" " + std::to_wstring(frame.top + 20) + L" " + button.pressed));
+        ASSERT_TRUE(Closes(dialog));
+        ASSERT_TRUE(RowsBecome(row + 1));
+        ASSERT_TRUE(WaitUntil([&] { return list_->SelectedRow() == row; }));
+        list_->SetState(row, INDEXTOSTATEIMAGEMASK(2), LVIS_STATEIMAGEMASK);
+        for (int mode = 0; mode < 3; ++mode) {
+            modes.Select(mode);
+            ASSERT_TRUE(WaitUntil([&] { return modes.SelectedRow() == mode; }));
+            modes.SetState(mode, INDEXTOSTATEIMAGEMASK(2), LVIS_STATEIMAGEMASK);
+            ASSERT_TRUE(PickProgram(page_, button.assigned[mode]));
+        }
+        ++row;
+    }
+    CloseWith(*customizer_, sheet_, PSBTN_OK);
+    ASSERT_EQ(Stored(L"4004", L"Cmd_2"), proofs_[7]);
+
+    ClickTarget target;
+    ASSERT_TRUE(StartXdotool(L"mousemove 250 200 click 1"));
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.Window(); }));
+    ASSERT_NO_FATAL_FAILURE(StartAgent());
+
+    // The agent's hot keys may come a moment after its window: press until it answers.
+    bool first = false;
+    for (int attempt = 0; attempt < 10 && !first; ++attempt) {
+        StartXdotool(L"key Pause");
+        first = WaitUntil([&] { return StartsRecorded(proofs_[0]) > 0; }, 1500);
+    }
+    ASSERT_TRUE(first) << "the agent did not take Pause";
+    Pump(1000);
+    const int pauseSingles = StartsRecorded(proofs_[0]);
+
+    size_t proof = 0;
+    for (const Button& button : buttons) {
+        const std::wstring single = button.single;
+        const std::wstring held = single.substr(single.find(L' ') + 1);
+        const bool key = single.rfind(L"key", 0) == 0;
+        const std::wstring presses[3] = {
+            single,
+            key ? L"key --delay 60 " + held + L" " + held : L"click --repeat 2 --delay 60 " + held,
+            key ? L"keydown " + held + L" sleep 1.5 keyup " + held
+                : L"mousedown " + held + L" sleep 1.5 mouseup " + held,
+        };
+        for (int mode = 0; mode < 3; ++mode) {
+            if (button.keyName == kPauseKey && mode == 0) {
+                ++proof;  // pressed above already
+                continue;
+            }
+            // A Pause pressed before the agent took it may have reached the window already.
+            const UINT message = key ? WM_KEYDOWN : WM_XBUTTONDOWN;
+            const WORD xButton = key ? 0 : XBUTTON2;
+            const int passedBefore = ClickTarget::Count(message, xButton);
+            ASSERT_TRUE(StartXdotool(presses[mode]));
+            if (button.assigned[mode] == kStandard) {
+                EXPECT_TRUE(WaitUntil([&] {
+                    return ClickTarget::Count(message, xButton) > passedBefore;
+                })) << "the standard function did not pass "
+                    << Narrow(held);
+                Pump(1000);  // a second one would have come by now
+                EXPECT_EQ(ClickTarget::Count(message, xButton), passedBefore + 1) << Narrow(held);
+                continue;
+            }
+            EXPECT_TRUE(WaitUntil([&] { return StartsRecorded(proofs_[proof]) == 1; }))
+                << Narrow(button.assigned[mode]) << " did not start";
+            ++proof;
+            Pump(1000);  // the press is over, and nothing else started from it
+        }
+    }
+    EXPECT_EQ(StartsRecorded(proofs_[0]), pauseSingles);
+    for (size_t i = 1; i < proofs_.size(); ++i) {
+        EXPECT_EQ(StartsRecorded(proofs_[i]), 1) << Narrow(proofs_[i]);
+    }
+    // The taken clicks reached no program.
+    EXPECT_EQ(ClickTarget::Count(WM_XBUTTONDOWN, XBUTTON1), 0);
+    EXPECT_EQ(ClickTarget::Count(WM_MBUTTONDOWN), 0);
+    EXPECT_TRUE(agent_->IsRunning());
 }
 
 TEST_F(AddedKeysTest, ARemovedKeyLosesItsSettingsAfterOkAndTheOthersStay) {

@@ -19,7 +19,6 @@ class AgentRoundTripTest : public SystemFixture {
         for (BYTE key : {VK_LWIN, VK_RWIN, VK_SHIFT, VK_CONTROL}) {
             keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
         }
-        folder_.Copy(HostPath(KESTREL_AGENT_EXE), L"Kestrel.exe");
         oldProgram_ = folder_.Copy(HostPath(KESTREL_PROOF_EXE), L"KestrelProofOld.exe");
         // The new program lies in the Start menu, where the customizer offers it.
         newProgram_ = StartMenuFolder() + L"\\" + kNewProgramName + L".exe";
@@ -33,26 +32,9 @@ class AgentRoundTripTest : public SystemFixture {
     }
 
     void TearDown() override {
-        if (agent_ && agent_->IsRunning()) {
-            PostMessageW(AgentWindow(), WM_CLOSE, 0, 0);
-            agent_->WaitForExit();
-        }
+        SystemFixture::TearDown();
         DeleteFileW(newProgram_.c_str());
         DeleteFileW((newProgram_ + L".started").c_str());
-    }
-
-    HWND AgentWindow() const {
-        HWND window = FindWindowW(kestrel::kAgentClassName, kestrel::kAgentWindowTitle);
-        return (window && agent_ && ProcessOf(window) == agent_->Id()) ? window : nullptr;
-    }
-
-    void StartAgent() {
-        agent_ = std::make_unique<Program>(folder_.Path() + L"\\Kestrel.exe");
-        ASSERT_TRUE(agent_->Started());
-        ASSERT_TRUE(WaitUntil([&] { return AgentWindow() != nullptr; }));
-        DWORD_PTR ignored = 0;
-        ASSERT_TRUE(
-            SendMessageTimeoutW(AgentWindow(), WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &ignored));
     }
 
     // A real single press of a hardware button, as the device reports it: the Windows key
@@ -65,7 +47,6 @@ class AgentRoundTripTest : public SystemFixture {
         keybd_event(VK_LWIN, 0, KEYEVENTF_KEYUP, 0);
     }
 
-    std::unique_ptr<Program> agent_;
     std::wstring oldProgram_;
     std::wstring newProgram_;
 };

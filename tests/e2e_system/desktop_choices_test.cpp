@@ -59,10 +59,7 @@ class TypedKeys {
 class DesktopChoicesTest : public SystemFixture {
   protected:
     void TearDown() override {
-        if (agent_ && agent_->IsRunning()) {
-            PostMessageW(AgentWindow(), WM_CLOSE, 0, 0);
-            agent_->WaitForExit();
-        }
+        SystemFixture::TearDown();
         for (const std::wstring& folder : madeFolders_) {
             testing_support::RemoveTree(folder);
         }
@@ -142,13 +139,7 @@ class DesktopChoicesTest : public SystemFixture {
         return mode;
     }
 
-    HWND AgentWindow() const {
-        HWND window = FindWindowW(kestrel::kAgentClassName, kestrel::kAgentWindowTitle);
-        return (window && agent_ && ProcessOf(window) == agent_->Id()) ? window : nullptr;
-    }
-
     std::vector<std::wstring> madeFolders_;
-    std::unique_ptr<Program> agent_;
 };
 
 TEST_F(DesktopChoicesTest, AShortcutOfAllUsersIsOfferedOnceBesideTheUsersOwnAndChosen) {
@@ -199,10 +190,7 @@ TEST_F(DesktopChoicesTest, RecordedCombinationsAreTypedByTheRealAgentExactly) {
     testing_support::SetDword(HKEY_CURRENT_USER, ButtonKeyPath(kFirstButton),
                               kestrel::kValueEnabled, 1);
     testing_support::SeedSlot(kFirstButton, {0, kestrel::kActionKeySequence, L"#_#"});
-    folder_.Copy(HostPath(KESTREL_AGENT_EXE), L"Kestrel.exe");
-    agent_ = std::make_unique<Program>(folder_.Path() + L"\\Kestrel.exe");
-    ASSERT_TRUE(agent_->Started());
-    ASSERT_TRUE(WaitUntil([&] { return AgentWindow() != nullptr; }));
+    ASSERT_NO_FATAL_FAILURE(StartAgent());
 
     struct Story {
         std::vector<BYTE> keys;

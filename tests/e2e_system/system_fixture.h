@@ -24,6 +24,12 @@ class SystemFixture : public ::testing::Test {
         customizerPath_ = folder_.Copy(HostPath(KESTREL_CONFIG_EXE), kestrel::kCustomizerFileName);
         ASSERT_TRUE(FileExists(customizerPath_));
     }
+    void TearDown() override {
+        if (agent_ && agent_->IsRunning()) {
+            PostMessageW(AgentWindow(), WM_CLOSE, 0, 0);
+            agent_->WaitForExit();
+        }
+    }
 
     static void SeedDeviceButton(const wchar_t* keyName, const wchar_t* name) {
         testing_support::SetString(HKEY_LOCAL_MACHINE,
@@ -87,6 +93,21 @@ class SystemFixture : public ::testing::Test {
         return true;
     }
 
+    // Starts a copy of the agent from the test's folder and waits for its window to answer.
+    void StartAgent() {
+        folder_.Copy(HostPath(KESTREL_AGENT_EXE), L"Kestrel.exe");
+        agent_ = std::make_unique<Program>(folder_.Path() + L"\\Kestrel.exe");
+        ASSERT_TRUE(agent_->Started());
+        ASSERT_TRUE(WaitUntil([&] { return AgentWindow() != nullptr; }));
+        DWORD_PTR ignored = 0;
+        ASSERT_TRUE(
+            SendMessageTimeoutW(AgentWindow(), WM_NULL, 0, 0, SMTO_NORMAL, kPatience, &ignored));
+    }
+    HWND AgentWindow() const {
+        HWND window = FindWindowW(kestrel::kAgentClassName, kestrel::kAgentWindowTitle);
+        return (window && agent_ && ProcessOf(window) == agent_->Id()) ? window : nullptr;
+    }
+
     static std::wstring Label(HWND page, int id) { return TextOf(GetDlgItem(page, id)); }
     static LRESULT SliderPosition(HWND page, int id) {
         DWORD_PTR position = 0;
@@ -106,6 +127,7 @@ class SystemFixture : public ::testing::Test {
     std::unique_ptr<Program> customizer_;
     Sheet sheet_{nullptr};
     HWND page_ = nullptr;
+    std::unique_ptr<Program> agent_;  // once StartAgent has run
 };
 
 }  // namespace e2e
