@@ -16,7 +16,7 @@ using namespace e2e_agent;
 namespace {
 
 constexpr int kClicks = 50;  // per kind and phase of a round; downs and ups both count
-constexpr int kRounds = 8;
+constexpr int kRounds = 16;
 constexpr ULONG_PTR kMark = 0x4B4D;  // the benchmark's own clicks, which its hook takes
 constexpr BYTE kButtons[] = {VK_XBUTTON1, VK_XBUTTON2};
 
