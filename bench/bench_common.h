@@ -29,6 +29,12 @@ inline Summary Summarize(std::vector<double> samples) {
     return {samples[samples.size() / 2], samples.back()};
 }
 
+// The value below which `fraction` of the samples lie (0.5 the median, 0.99 the p99).
+inline double Percentile(std::vector<double> samples, double fraction) {
+    std::sort(samples.begin(), samples.end());
+    return samples[static_cast<size_t>(fraction * static_cast<double>(samples.size() - 1))];
+}
+
 // One line a figure, in the form the report script collects: name, median, worst, unit, aim.
 inline void Report(const char* figure, Summary s, const char* unit, const char* aim) {
     std::printf("%s\t%.3f\t%.3f\t%s\t%s\n", figure, s.median, s.worst, unit, aim);

@@ -14,10 +14,7 @@ namespace {
 constexpr int kRounds = 2000;
 constexpr UINT kButton = 0xC1;
 
-double Percentile(std::vector<double> samples, double fraction) {
-    std::sort(samples.begin(), samples.end());
-    return samples[static_cast<size_t>(fraction * static_cast<double>(samples.size() - 1))];
-}
+using bench::Percentile;
 
 double Call(DWORD vk, bool up) {
     KBDLLHOOKSTRUCT event = {vk, 0, up ? static_cast<DWORD>(LLKHF_UP) : 0u, GetTickCount(), 0};

@@ -17,10 +17,7 @@ constexpr int kKeys = 50;  // per phase of a round; key-downs and key-ups both c
 constexpr int kRounds = 8;
 constexpr BYTE kTypedKey = 'A';  // no button
 
-double Percentile(std::vector<double> samples, double fraction) {
-    std::sort(samples.begin(), samples.end());
-    return samples[static_cast<size_t>(fraction * static_cast<double>(samples.size() - 1))];
-}
+using bench::Percentile;
 
 // Latency of each injected event to the observer's hook, in microseconds.
 std::vector<double> Type(KeyObserver& observer) {
