@@ -1,6 +1,7 @@
 #include "platform/hotkey_matcher.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace platform {
 
@@ -41,6 +42,7 @@ void HotKeyMatcher::Add(HWND window, int id, UINT modifiers, UINT vk, int reserv
     const Registration fresh = {window, id, modifiers, vk, reservation, false, 0, false, 0};
     for (Registration& r : registrations_) {
         if (r.window == window && r.id == id) {
+            OweRelease(r);
             r = fresh;
             return;
         }
@@ -65,11 +67,42 @@ bool HotKeyMatcher::Remove(HWND window, int id, int* reservation) {
             if (reservation) {
                 *reservation = it->reservation;
             }
+            OweRelease(*it);
             registrations_.erase(it);
             return true;
         }
     }
     return false;
+}
+
+// A key's stray release does no harm, but a program turns a lone release of the back or
+// forward button into a step back or forward: the release of a press it never saw stays
+// swallowed even after the registration has gone.
+void HotKeyMatcher::OweRelease(const Registration& r) {
+    if (r.down && IsMouseButton(r.vk) &&
+        std::find(owedReleases_.begin(), owedReleases_.end(), r.vk) == owedReleases_.end()) {
+        owedReleases_.push_back(r.vk);
+    }
+}
+
+// Any event of the button settles what is owed: its release is swallowed, and a new press
+// means the release was missed.
+bool HotKeyMatcher::TakeOwedRelease(const KeyEvent& event) {
+    const auto owed = std::find(owedReleases_.begin(), owedReleases_.end(), event.vk);
+    if (owed == owedReleases_.end()) {
+        return false;
+    }
+    owedReleases_.erase(owed);
+    return event.up;
+}
+
+void HotKeyMatcher::DropOwn(DWORD vk, bool up, ULONG_PTR extraInfo) {
+    for (auto it = own_.rbegin(); it != own_.rend(); ++it) {
+        if (it->vk == vk && it->up == up && it->extraInfo == extraInfo) {
+            own_.erase(std::next(it).base());
+            return;
+        }
+    }
 }
 
 void HotKeyMatcher::ExpectOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD now) {
@@ -104,7 +137,9 @@ bool HotKeyMatcher::TakeOwn(const KeyEvent& event) {
 }
 
 bool HotKeyMatcher::Concerns(const KeyEvent& event, std::vector<HWND>* windows) const {
-    bool concerns = !own_.empty() && (event.flags & LLKHF_INJECTED);
+    bool concerns =
+        (!own_.empty() && (event.flags & LLKHF_INJECTED)) ||
+        std::find(owedReleases_.begin(), owedReleases_.end(), event.vk) != owedReleases_.end();
     for (const Registration& r : registrations_) {
         if (r.vk == event.vk) {
             concerns = true;
@@ -174,11 +209,19 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
     }
     // A window destroyed without unregistering must not keep swallowing its key.
     registrations_.erase(std::remove_if(registrations_.begin(), registrations_.end(),
-                                        [&gone](const Registration& r) {
-                                            return std::find(gone.begin(), gone.end(), r.window) !=
-                                                   gone.end();
+                                        [&](const Registration& r) {
+                                            const bool isGone = std::find(gone.begin(), gone.end(),
+                                                                          r.window) != gone.end();
+                                            if (isGone) {
+                                                OweRelease(r);
+                                            }
+                                            return isGone;
                                         }),
                          registrations_.end());
+    if (TakeOwedRelease(event)) {
+        decision.swallow = true;
+        return decision;
+    }
     for (Registration& r : registrations_) {
         if (r.vk != event.vk || !r.down) {
             continue;
@@ -194,7 +237,8 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
         // after the last one means the key was released in between, where we did not see
         // it (on the secure desktop, or while the hook was gone). The missed release is
         // reported first, and the key-down is then taken as the new press it is.
-        if (Repeats(true, r.lastDownAt, event.time)) {
+        // A mouse button never repeats: its second press is always a new one.
+        if (!IsMouseButton(event.vk) && Repeats(true, r.lastDownAt, event.time)) {
             r.lastDownAt = event.time;
             decision.swallow = true;
             return decision;

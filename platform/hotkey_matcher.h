@@ -75,6 +75,8 @@ class HotKeyMatcher {
     // Forgets own events that never arrived; true while some are still awaited.
     bool ExpireOwn(DWORD now);
     void ForgetOwn() { own_.clear(); }
+    // The awaited event was never injected (the system refused it).
+    void DropOwn(DWORD vk, bool up, ULONG_PTR extraInfo);
 
     // Whether `event` may concern a registration or an awaited own event; if so, the windows
     // that hold one, to be checked for life, and the caller reads the modifiers for Handle.
@@ -111,6 +113,8 @@ class HotKeyMatcher {
         DWORD sentAt;
     };
     bool TakeOwn(const KeyEvent& event);
+    void OweRelease(const Registration& r);
+    bool TakeOwedRelease(const KeyEvent& event);
     bool Repeats(bool pressed, DWORD lastAt, DWORD time) const;
     static bool Matches(const Registration& r, DWORD vk, UINT held);
     static void AddReport(KeyDecision* decision, const Registration& r, bool up);
@@ -118,6 +122,8 @@ class HotKeyMatcher {
 
     std::vector<Registration> registrations_;
     std::vector<OwnEvent> own_;
+    // Mouse buttons whose press was swallowed and whose registration went before the release.
+    std::vector<DWORD> owedReleases_;
     DWORD repeatWindowMs_ = 750;
 };
 

@@ -669,7 +669,11 @@ void SendMouseButtonEvent(UINT vk, bool up, ULONG_PTR extraInfo) {
         click.mi.dwFlags = up ? MOUSEEVENTF_XUP : MOUSEEVENTF_XDOWN;
         click.mi.mouseData = vk == VK_XBUTTON1 ? XBUTTON1 : XBUTTON2;
     }
-    SendInput(1, &click, sizeof(click));
+    // A refused click must not stay awaited: another program's like it would pass as ours.
+    if (SendInput(1, &click, sizeof(click)) != 1 && hookThread) {
+        std::lock_guard<std::mutex> lock(dataLock);
+        matcher.DropOwn(vk, up, extraInfo);
+    }
 }
 
 namespace test_access {

@@ -61,7 +61,9 @@ constexpr ULONG_PTR kProbeExtraInfo = 0x50524F42;
 BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk);
 
 // Releases hot key `id` of `window` at once: a release of its key that comes afterwards
-// passes through. Fails when no such registration exists.
+// passes through, except a mouse button's whose press the layer took (a program would take
+// a lone release of the back button for a step back). Fails when no such registration
+// exists.
 BOOL UnregisterKeyUpHotKey(HWND window, int id);
 
 // Number of registrations this process holds; the hook and its thread exist exactly

@@ -211,8 +211,10 @@ class ClickTarget {
         if (message == WM_KEYDOWN && wParam == VK_PAUSE) {
             ++counts_[Key(message, 0)];
         }
-        if (message == WM_MBUTTONDOWN || message == WM_XBUTTONDOWN) {
-            ++counts_[Key(message, message == WM_XBUTTONDOWN ? GET_XBUTTON_WPARAM(wParam) : 0)];
+        if (message == WM_MBUTTONDOWN || message == WM_XBUTTONDOWN || message == WM_MBUTTONUP ||
+            message == WM_XBUTTONUP) {
+            const bool side = message == WM_XBUTTONDOWN || message == WM_XBUTTONUP;
+            ++counts_[Key(message, side ? GET_XBUTTON_WPARAM(wParam) : 0)];
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -333,8 +335,10 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsAddedInTheCustomizerRunTheirAssignments
         EXPECT_EQ(StartsRecorded(proofs_[i]), 1) << Narrow(proofs_[i]);
     }
     // The taken clicks reached no program.
-    EXPECT_EQ(ClickTarget::Count(WM_XBUTTONDOWN, XBUTTON1), 0);
-    EXPECT_EQ(ClickTarget::Count(WM_MBUTTONDOWN), 0);
+    for (UINT message : {WM_XBUTTONDOWN, WM_XBUTTONUP}) {
+        EXPECT_EQ(ClickTarget::Count(message, XBUTTON1), 0);
+    }
+    EXPECT_EQ(ClickTarget::Count(WM_MBUTTONDOWN) + ClickTarget::Count(WM_MBUTTONUP), 0);
     EXPECT_TRUE(agent_->IsRunning());
 }
 

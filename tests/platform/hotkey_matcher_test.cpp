@@ -222,4 +222,29 @@ TEST(DesktopKeyTest, EveryKeyOutsideTheHandheldsCodesIsADesktopKey) {
     EXPECT_TRUE(IsDesktopKey(0xDB));
 }
 
+// A mouse button's press that the layer took keeps its release from programs, whatever
+// becomes of the registration meanwhile; and a mouse button never repeats.
+TEST(MouseButtonMatcherTest, ATakenPressKeepsItsReleaseAndASecondPressIsANewOne) {
+    HotKeyMatcher matcher;
+    matcher.SetRepeatWindow(750);
+    matcher.Add(kWindow, 0, kPlain, VK_XBUTTON1);
+    EXPECT_EQ(Reports(matcher.Handle({VK_XBUTTON1, false, 100}, 0, {})), (Said{"0 down"}));
+    // Its release was missed; 200 ms later it is pressed again.
+    EXPECT_EQ(Reports(matcher.Handle({VK_XBUTTON1, false, 300}, 0, {})), (Said{"0 up", "0 down"}));
+
+    // Held while the registration is taken away and made again (the agent reloads).
+    matcher.Remove(kWindow, 0);
+    matcher.Add(kWindow, 0, kPlain, VK_XBUTTON1);
+    KeyDecision release = matcher.Handle({VK_XBUTTON1, true, 400}, 0, {});
+    EXPECT_TRUE(release.swallow);
+    EXPECT_EQ(release.reportCount, 0);
+
+    // Held while its window goes: the release is swallowed once, then the button is free.
+    matcher.Handle({VK_XBUTTON1, false, 500}, 0, {});
+    const std::vector<HWND> gone = {kWindow};
+    EXPECT_TRUE(matcher.Handle({VK_XBUTTON1, true, 600}, 0, gone).swallow);
+    EXPECT_FALSE(matcher.Handle({VK_XBUTTON1, false, 700}, 0, {}).swallow);
+    EXPECT_FALSE(matcher.Handle({VK_XBUTTON1, true, 800}, 0, {}).swallow);
+}
+
 }  // namespace

@@ -196,7 +196,11 @@ TEST_F(MouseButtonsTest, AMouseHookTheSystemDroppedIsBackAfterClicksItMissed) {
     Said reports;
     while (reports.empty() && NowMs() < deadline) {
         Click(VK_XBUTTON1);
-        reports = PostedUntil(2, 1000);
+        reports = PostedUntil(1, 1000);
+    }
+    if (reports.size() == 1) {
+        const Said rest = PostedUntil(1);
+        reports.insert(reports.end(), rest.begin(), rest.end());
     }
     EXPECT_EQ(reports, (Said{"0 down", "0 up"}));
 }
