@@ -5,6 +5,7 @@
 #include "agent/agent_state.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
+#include "common/hex_digit.h"
 #include "common/settings_key.h"
 #include "platform/os_calls.h"
 
@@ -18,19 +19,6 @@ constexpr int kEnumNameChars = 256;
 // The button's key code stands in characters 3 and 4 of its subkey name (40C1 gives 0xC1).
 constexpr size_t kKeyDigitsStart = 2;
 constexpr size_t kKeyDigitsEnd = 4;
-
-int HexDigitValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') {
-        return c - L'0';
-    }
-    if (c >= L'A' && c <= L'F') {
-        return c - L'A' + 10;
-    }
-    if (c >= L'a' && c <= L'f') {
-        return c - L'a' + 10;
-    }
-    return -1;
-}
 
 // Subkey names come from the registry enumeration; a name that does not fit the
 // binding's field is skipped, because a cut name would make the open create a stray key.

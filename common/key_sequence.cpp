@@ -2,6 +2,8 @@
 
 #include <cwchar>
 
+#include "common/hex_digit.h"
+
 namespace kestrel {
 
 namespace {
@@ -49,23 +51,10 @@ BYTE HandheldModifier(wchar_t c) {
     }
 }
 
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') {
-        return c - L'0';
-    }
-    if (c >= L'A' && c <= L'F') {
-        return c - L'A' + 10;
-    }
-    if (c >= L'a' && c <= L'f') {
-        return c - L'a' + 10;
-    }
-    return -1;
-}
-
 // The code of a "+" or "$" group; kNoKey when it names none.
 BYTE GroupCode(wchar_t high, wchar_t low) {
-    const int h = HexDigit(high);
-    const int l = HexDigit(low);
+    const int h = HexDigitValue(high);
+    const int l = HexDigitValue(low);
     if (h < 0 || l < 0) {
         return kNoKey;
     }

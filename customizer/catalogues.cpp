@@ -7,6 +7,7 @@
 #include <cwctype>
 #include <unordered_set>
 
+#include "common/hex_digit.h"
 #include "common/key_sequence.h"
 #include "common/settings_key.h"
 #include "platform/os_calls.h"
@@ -37,21 +38,6 @@ bool FitsWalkBuffer(size_t length) {
 // never end.
 bool IsSelfOrParent(const wchar_t* name) {
     return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0;
-}
-
-// Plain ASCII hex digits only: a library scanner would take blanks, signs or other
-// scripts' digits too.
-int HexDigitValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') {
-        return c - L'0';
-    }
-    if (c >= L'A' && c <= L'F') {
-        return c - L'A' + 10;
-    }
-    if (c >= L'a' && c <= L'f') {
-        return c - L'a' + 10;
-    }
-    return -1;
 }
 
 bool IsProgramFile(const wchar_t* name) {
