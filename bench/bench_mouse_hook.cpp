@@ -5,10 +5,12 @@
 // thread, no mouse hook) and with its buttons in place. Median and p99 of each, and what
 // the mouse hook adds.
 #include <atomic>
+#include <memory>
 #include <vector>
 
 #include "bench/bench_agent.h"
 #include "bench/bench_common.h"
+#include "support/hook_thread.h"
 
 using bench::Percentile;
 using namespace e2e_agent;
@@ -43,17 +45,6 @@ LRESULT CALLBACK ObserverHook(int code, WPARAM message, LPARAM lParam) {
         seenAtMs = NowMs();
     }
     return 1;
-}
-
-DWORD WINAPI ObserverThread(LPVOID hooked) {
-    MSG message;
-    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the queue WM_QUIT will come to
-    HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, ObserverHook, GetModuleHandleW(nullptr), 0);
-    SetEvent(static_cast<HANDLE>(hooked));
-    while (hook && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageW(&message);
-    }
-    return hook && UnhookWindowsHookEx(hook) ? 0 : 1;
 }
 
 // Latency of each injected down and up to the observer's hook, in microseconds.
@@ -140,10 +131,7 @@ bool MeasureAgent(Phase* released, Phase* taken) {
 
 int main() {
     // Hooked before the agent starts: older than the agent's hook, it sees each click after.
-    HANDLE hooked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    DWORD observerId = 0;
-    HANDLE observer = CreateThread(nullptr, 0, ObserverThread, hooked, 0, &observerId);
-    WaitForSingleObject(hooked, 5000);
+    auto observer = std::make_unique<testing_support::HookThread>(WH_MOUSE_LL, ObserverHook);
     SeedBackAndForward();
     Pump(200);
 
@@ -158,10 +146,7 @@ int main() {
     for (int round = 0; round < kRounds / 2; ++round) {
         none.Measure();
     }
-    PostThreadMessageW(observerId, WM_QUIT, 0, 0);
-    WaitForSingleObject(observer, 5000);
-    CloseHandle(observer);
-    CloseHandle(hooked);
+    observer.reset();
     ClearSettings();
 
     if (!agentRan) {

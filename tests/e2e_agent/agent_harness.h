@@ -12,6 +12,7 @@
 
 #include "common/settings_schema.h"
 #include "support/button_settings.h"
+#include "support/hook_thread.h"
 #include "support/message_pump.h"
 #include "support/registry.h"
 #include "support/wine_programs.h"
@@ -76,15 +77,10 @@ class KeyObserver {
 
     KeyObserver() {
         instance = this;
-        ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = CreateThread(nullptr, 0, &KeyObserver::Run, this, 0, &threadId_);
-        WaitForSingleObject(ready_, 5000);
+        hook_ = std::make_unique<testing_support::HookThread>(WH_KEYBOARD_LL, &KeyObserver::Hook);
     }
     ~KeyObserver() {
-        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-        WaitForSingleObject(thread_, 5000);
-        CloseHandle(thread_);
-        CloseHandle(ready_);
+        hook_.reset();
         instance = nullptr;
     }
     KeyObserver(const KeyObserver&) = delete;
@@ -120,18 +116,6 @@ class KeyObserver {
     }
 
   private:
-    static DWORD WINAPI Run(LPVOID self) {
-        auto* observer = static_cast<KeyObserver*>(self);
-        MSG message;
-        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // make the queue
-        HHOOK hook =
-            SetWindowsHookExW(WH_KEYBOARD_LL, &KeyObserver::Hook, GetModuleHandleW(nullptr), 0);
-        SetEvent(observer->ready_);
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        }
-        UnhookWindowsHookEx(hook);
-        return 0;
-    }
     static LRESULT CALLBACK Hook(int code, WPARAM message, LPARAM lParam) {
         if (code == HC_ACTION && instance) {
             const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
@@ -143,9 +127,7 @@ class KeyObserver {
     }
 
     static inline KeyObserver* instance = nullptr;
-    HANDLE ready_ = nullptr;
-    HANDLE thread_ = nullptr;
-    DWORD threadId_ = 0;
+    std::unique_ptr<testing_support::HookThread> hook_;
     std::mutex mutex_;
     std::vector<Event> events_;
 };

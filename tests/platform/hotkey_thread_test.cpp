@@ -12,6 +12,7 @@
 
 #include "platform/hotkey_test_keys.h"
 #include "platform/hotkeys.h"
+#include "support/hook_thread.h"
 #include "support/key_settle.h"
 #include "support/message_pump.h"  // NowMs
 #include "support/test_window.h"
@@ -243,25 +244,6 @@ TEST_F(HotKeyThreadTest, AHookTheSystemDroppedIsBackByTheNextRegistration) {
 // when it sees it, which it does only while the layer's hook is still behind its own.
 class NewerHook {
   public:
-    NewerHook() {
-        thread_ = std::thread([this] {
-            MSG message;
-            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // make the queue
-            hook_ = SetWindowsHookExW(WH_KEYBOARD_LL, Hook, GetModuleHandleW(nullptr), 0);
-            threadId_ = GetCurrentThreadId();
-            ready_ = true;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            }
-            UnhookWindowsHookEx(hook_);
-        });
-        while (!ready_) {
-            Sleep(10);
-        }
-    }
-    ~NewerHook() {
-        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
-    }
     static inline std::atomic<bool> sawButton{false};
 
   private:
@@ -277,10 +259,7 @@ class NewerHook {
         }
         return CallNextHookEx(nullptr, code, message, lParam);
     }
-    std::thread thread_;
-    DWORD threadId_ = 0;
-    HHOOK hook_ = nullptr;
-    std::atomic<bool> ready_{false};
+    testing_support::HookThread hook_{WH_KEYBOARD_LL, Hook};
 };
 
 TEST_F(HotKeyThreadTest, InputThatNoKeyboardHookSeesLeavesTheHookWhereItIs) {

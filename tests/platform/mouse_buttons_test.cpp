@@ -3,13 +3,14 @@
 // mouse hook.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/hotkey_test_keys.h"
 #include "platform/hotkeys.h"
+#include "support/hook_thread.h"
 #include "support/message_pump.h"  // NowMs
 #include "support/test_window.h"
 
@@ -26,26 +27,13 @@ constexpr ULONG_PTR kMarker = 0x4D4B5253;  // the observer's own left click
 // the button events that come through, and keeps its own marker clicks from the desktop.
 class OlderMouseHook {
   public:
+    // The hook must find its instance from its first call on.
     OlderMouseHook() {
         instance = this;
-        thread_ = std::thread([this] {
-            MSG message;
-            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // make the queue
-            threadId_ = GetCurrentThreadId();
-            hook_ =
-                SetWindowsHookExW(WH_MOUSE_LL, &OlderMouseHook::Hook, GetModuleHandleW(nullptr), 0);
-            ready_ = true;
-            while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            }
-            UnhookWindowsHookEx(hook_);
-        });
-        while (!ready_) {
-            Sleep(1);
-        }
+        hook_ = std::make_unique<testing_support::HookThread>(WH_MOUSE_LL, &OlderMouseHook::Hook);
     }
     ~OlderMouseHook() {
-        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
+        hook_.reset();
         instance = nullptr;
     }
 
@@ -92,10 +80,7 @@ class OlderMouseHook {
     }
 
     static inline OlderMouseHook* instance = nullptr;
-    std::thread thread_;
-    DWORD threadId_ = 0;
-    HHOOK hook_ = nullptr;
-    volatile bool ready_ = false;
+    std::unique_ptr<testing_support::HookThread> hook_;
     std::mutex mutex_;
     bool markerSeen_ = false;
     std::vector<std::string> seen_;
