@@ -1,0 +1,123 @@
+// The keyboard hook: every key of every program passes here, and the matcher decides.
+#include <vector>
+
+#include "platform/hotkey_layer.h"
+
+namespace platform {
+namespace layer {
+
+HHOOK keyboardHook = nullptr;
+
+namespace {
+
+// The system's state of the modifiers; inside the hook it reflects every earlier event.
+// Shift, Ctrl and Alt are asked by their generic codes, which stand for either side
+// whichever code the event that pressed them named.
+UINT HeldModifiers() {
+    struct ModifierKey {
+        int vk;
+        UINT modifier;
+    };
+    static constexpr ModifierKey kKeys[] = {
+        {VK_LWIN, MOD_WIN},        {VK_RWIN, MOD_WIN}, {VK_SHIFT, MOD_SHIFT},
+        {VK_CONTROL, MOD_CONTROL}, {VK_MENU, MOD_ALT},
+    };
+    UINT held = 0;
+    for (const ModifierKey& key : kKeys) {
+        if (GetAsyncKeyState(key.vk) & 0x8000) {
+            held |= key.modifier;
+        }
+    }
+    return held;
+}
+
+bool IsWinKey(DWORD vk) {
+    return vk == VK_LWIN || vk == VK_RWIN;
+}
+
+}  // namespace
+
+// Two short steps under the lock with the system calls between them: which windows the
+// key may concern, then the decision once their life and the modifiers are known.
+KeyDecision Decide(const KeyEvent& event) {
+    std::vector<HWND> windows;
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        if (!matcher.Concerns(event, &windows)) {
+            return KeyDecision();
+        }
+    }
+    std::vector<HWND> gone;
+    for (HWND window : windows) {
+        if (!IsWindow(window)) {
+            gone.push_back(window);
+        }
+    }
+    const UINT held = event.up ? 0 : HeldModifiers();
+    std::lock_guard<std::mutex> lock(dataLock);
+    return matcher.Handle(event, held, gone);
+}
+
+void PostReports(const KeyDecision& decision) {
+    for (int i = 0; i < decision.reportCount; ++i) {
+        const HotKeyReport& report = decision.reports[i];
+        if (!ReportWaitsForMask(report)) {
+            PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
+        }
+    }
+}
+
+bool Carry(const KeyDecision& decision) {
+    if (decision.maskWin && !maskOwed) {
+        maskOwed = PostMessageW(threadWindow, kMsgMask, 0, 0) != FALSE;
+    }
+    PostReports(decision);
+    if (decision.asideVk) {
+        SetReservationsAside(decision.asideVk);
+    }
+    if (decision.backVk) {
+        PostMessageW(threadWindow, kMsgBack, decision.backVk, 0);
+    }
+    return decision.swallow;
+}
+
+// The system waits for this at every key of every program, so the mask is injected once
+// it has returned: from here every button press would wait for a second round trip.
+LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
+    if (code != HC_ACTION) {
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
+    const KBDLLHOOKSTRUCT& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    lastSeenAt = GetTickCount();
+    if (event.vkCode == kMaskKey && event.dwExtraInfo == kProbeExtraInfo) {
+        keyProbeSeen = true;
+        return 1;  // only the hook asked for it
+    }
+    if (event.vkCode == kMaskKey && event.dwExtraInfo == kMaskExtraInfo) {
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
+    // Win came up before the mask could go: it follows the mask instead.
+    if (maskOwed && IsWinKey(event.vkCode) && (event.flags & LLKHF_UP)) {
+        HoldBackWinUp(event.vkCode, event.dwExtraInfo);
+        return 1;
+    }
+    const KeyEvent key = {event.vkCode, (event.flags & LLKHF_UP) != 0, event.time, event.flags,
+                          event.dwExtraInfo};
+    if (Carry(Decide(key))) {
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, message, lParam);
+}
+
+}  // namespace layer
+
+namespace test_access {
+
+LRESULT CallKeyboardHook(KBDLLHOOKSTRUCT* event) {
+    return layer::KeyboardHook(HC_ACTION, (event->flags & LLKHF_UP) ? WM_KEYUP : WM_KEYDOWN,
+                               reinterpret_cast<LPARAM>(event));
+}
+
+}  // namespace test_access
+
+}  // namespace platform
