@@ -1,25 +1,13 @@
 // The layer's own events, which pass its hooks once, and the tap that hides a swallowed
 // button from Win so that Windows never sees a lone Win tap and leaves the Start menu shut.
-#include <vector>
-
 #include "platform/hotkey_layer.h"
 
 namespace platform {
 namespace layer {
 
-bool maskOwed = false;  // a mask is posted and not yet injected
-
 namespace {
 
 test_access::Injector injector = nullptr;
-
-struct HeldKey {
-    bool held;
-    DWORD vk;
-    ULONG_PTR extraInfo;
-};
-HeldKey winUpHeld = {};  // a Win release held back until the owed mask has gone first
-std::vector<HotKeyReport>& reportsAfterMask = *new std::vector<HotKeyReport>;
 
 void Inject(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
     if (injector) {
@@ -31,36 +19,19 @@ void Inject(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
 
 }  // namespace
 
-void HoldBackWinUp(DWORD vk, ULONG_PTR extraInfo) {
-    winUpHeld = {true, vk, extraInfo};
-}
-
-// While a mask is owed, reports wait for it: the receiver's own keystrokes, made in answer
-// to a report, must come after the mask.
-bool ReportWaitsForMask(const HotKeyReport& report) {
-    if (maskOwed) {
-        reportsAfterMask.push_back(report);
-    }
-    return maskOwed;
-}
-
-// The mask goes before Win's release (held back in the hook should it come first); the
-// reports that waited for it follow.
+// Called from inside the hook that swallows the button, before it returns: the system
+// takes the tap into its input ahead of every event that comes after the button, Win's
+// release included, so no user event is ever held back or sent again. Down and up go in
+// one call so nothing of another program's can come between them.
 void InjectMask() {
-    // Still owed while it goes in: events that the hook meets meanwhile wait behind it.
-    ::keybd_event(kMaskKey, 0, 0, kMaskExtraInfo);
-    ::keybd_event(kMaskKey, 0, KEYEVENTF_KEYUP, kMaskExtraInfo);
-    maskOwed = false;
-    std::vector<HotKeyReport> reports;
-    reports.swap(reportsAfterMask);
-    const HeldKey winUp = winUpHeld;
-    winUpHeld = {};
-    for (const HotKeyReport& report : reports) {
-        PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
+    INPUT mask[2] = {};
+    for (INPUT& input : mask) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = kMaskKey;
+        input.ki.dwExtraInfo = kMaskExtraInfo;
     }
-    if (winUp.held) {
-        ::keybd_event(static_cast<BYTE>(winUp.vk), 0, KEYEVENTF_KEYUP, winUp.extraInfo);
-    }
+    mask[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, mask, sizeof(INPUT));
 }
 
 }  // namespace layer

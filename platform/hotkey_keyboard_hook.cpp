@@ -31,10 +31,6 @@ UINT HeldModifiers() {
     return held;
 }
 
-bool IsWinKey(DWORD vk) {
-    return vk == VK_LWIN || vk == VK_RWIN;
-}
-
 }  // namespace
 
 // Two short steps under the lock with the system calls between them: which windows the
@@ -61,15 +57,15 @@ KeyDecision Decide(const KeyEvent& event) {
 void PostReports(const KeyDecision& decision) {
     for (int i = 0; i < decision.reportCount; ++i) {
         const HotKeyReport& report = decision.reports[i];
-        if (!ReportWaitsForMask(report)) {
-            PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
-        }
+        PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
     }
 }
 
 bool Carry(const KeyDecision& decision) {
-    if (decision.maskWin && !maskOwed) {
-        maskOwed = PostMessageW(threadWindow, kMsgMask, 0, 0) != FALSE;
+    // Before the reports: the receiver's own keystrokes, made in answer to one, must come
+    // after the mask.
+    if (decision.maskWin) {
+        InjectMask();
     }
     PostReports(decision);
     if (decision.asideVk) {
@@ -81,8 +77,8 @@ bool Carry(const KeyDecision& decision) {
     return decision.swallow;
 }
 
-// The system waits for this at every key of every program, so the mask is injected once
-// it has returned: from here every button press would wait for a second round trip.
+// The system waits for this at every key of every program: a key that concerns no
+// registration passes with no more than the matcher's look at it.
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     if (code != HC_ACTION) {
         return CallNextHookEx(nullptr, code, message, lParam);
@@ -95,11 +91,6 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     }
     if (event.vkCode == kMaskKey && event.dwExtraInfo == kMaskExtraInfo) {
         return CallNextHookEx(nullptr, code, message, lParam);
-    }
-    // Win came up before the mask could go: it follows the mask instead.
-    if (maskOwed && IsWinKey(event.vkCode) && (event.flags & LLKHF_UP)) {
-        HoldBackWinUp(event.vkCode, event.dwExtraInfo);
-        return 1;
     }
     const KeyEvent key = {event.vkCode, (event.flags & LLKHF_UP) != 0, event.time, event.flags,
                           event.dwExtraInfo};

@@ -29,7 +29,6 @@ constexpr UINT kMsgCheckHook = WM_APP + 1;
 constexpr UINT kMsgDropHook = WM_APP + 2;
 constexpr UINT kMsgReserve = WM_APP + 3;
 constexpr UINT kMsgRelease = WM_APP + 4;
-constexpr UINT kMsgMask = WM_APP + 5;
 constexpr UINT kMsgBack = WM_APP + 6;
 constexpr UINT kMsgNothing = WM_APP + 7;
 extern HANDLE hookThreadAnswered;
@@ -83,10 +82,7 @@ UINT ReservedModifiers(UINT modifiers, UINT vk);
 bool TakenAlone(UINT modifiers, UINT vk);
 
 // Injection and the Start-menu mask (hotkey_injection.cpp).
-extern bool maskOwed;
 void InjectMask();
-void HoldBackWinUp(DWORD vk, ULONG_PTR extraInfo);
-bool ReportWaitsForMask(const HotKeyReport& report);
 
 }  // namespace layer
 }  // namespace platform

@@ -53,9 +53,6 @@ LRESULT CALLBACK HookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_TIMER:
             OnWatchTimer();
             return 0;
-        case kMsgMask:
-            InjectMask();
-            return 0;
         case kMsgBack:
             TakeReservationsBack(static_cast<UINT>(wParam));
             return 0;

@@ -29,8 +29,8 @@
 // registration with MOD_WIN accepts them with Win held or not, Shift and Ctrl still choose
 // the id, and the report carries the modifiers as registered. Every other key needs its
 // modifiers exactly. A button swallowed while Win is held would leave Windows a lone Win
-// tap, which opens the Start menu; the layer then taps kMaskKey before Win comes up,
-// from the hook thread once the hook has returned.
+// tap, which opens the Start menu; the hook that swallows the button's key-down therefore
+// taps kMaskKey before it returns, so the tap is in ahead of Win's release.
 //
 // The mouse's middle, back and forward buttons (VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2) are
 // registered as keys are, and reported and swallowed alike by a low-level mouse hook on the
@@ -88,8 +88,8 @@ void DropHookSilently(int hookType = WH_KEYBOARD_LL);
 // How the layer injects key events (::keybd_event unless replaced; nullptr restores it).
 using Injector = void (*)(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
 void SetInjector(Injector injector);
-// Returns once the hook thread has done what the hook left it (the mask and the reports
-// that wait for it), answering this thread's own hooks meanwhile.
+// Returns once the hook thread has done what the hook left it (a reservation to take
+// back), answering this thread's own hooks meanwhile.
 void WaitForHookThread();
 // Calls the keyboard hook's procedure as the system would, to time its own work.
 LRESULT CallKeyboardHook(KBDLLHOOKSTRUCT* event);
