@@ -24,14 +24,18 @@ void Inject(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
 // release included, so no user event is ever held back or sent again. Down and up go in
 // one call so nothing of another program's can come between them.
 void InjectMask() {
-    INPUT mask[2] = {};
-    for (INPUT& input : mask) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = kMaskKey;
-        input.ki.dwExtraInfo = kMaskExtraInfo;
-    }
-    mask[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    INPUT mask[2];
+    MaskKeyTap(kMaskExtraInfo, mask);
     SendInput(2, mask, sizeof(INPUT));
+}
+
+void MaskKeyTap(ULONG_PTR extraInfo, INPUT (&tap)[2]) {
+    tap[0] = {};
+    tap[0].type = INPUT_KEYBOARD;
+    tap[0].ki.wVk = kMaskKey;
+    tap[0].ki.dwExtraInfo = extraInfo;
+    tap[1] = tap[0];
+    tap[1].ki.dwFlags = KEYEVENTF_KEYUP;
 }
 
 }  // namespace layer

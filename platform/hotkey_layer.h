@@ -83,6 +83,8 @@ bool TakenAlone(UINT modifiers, UINT vk);
 
 // Injection and the Start-menu mask (hotkey_injection.cpp).
 void InjectMask();
+// The mask key down and up with `extraInfo`, ready for SendInput.
+void MaskKeyTap(ULONG_PTR extraInfo, INPUT (&tap)[2]);
 
 }  // namespace layer
 }  // namespace platform

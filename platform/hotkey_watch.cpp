@@ -37,13 +37,8 @@ bool ProbeArrives(INPUT* probe, UINT count, const bool& seen) {
 // A key of the layer's own, down and up.
 bool KeyboardHookAnswers() {
     keyProbeSeen = false;
-    INPUT probe[2] = {};
-    for (INPUT& input : probe) {
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = kMaskKey;
-        input.ki.dwExtraInfo = kProbeExtraInfo;
-    }
-    probe[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    INPUT probe[2];
+    MaskKeyTap(kProbeExtraInfo, probe);
     return ProbeArrives(probe, 2, keyProbeSeen);
 }
 
