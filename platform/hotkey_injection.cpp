@@ -9,14 +9,6 @@ namespace {
 
 test_access::Injector injector = nullptr;
 
-void Inject(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
-    if (injector) {
-        injector(vk, scan, flags, extraInfo);
-    } else {
-        ::keybd_event(vk, scan, flags, extraInfo);
-    }
-}
-
 }  // namespace
 
 // Called from inside the hook that swallows the button, before it returns: the system
@@ -40,23 +32,82 @@ void MaskKeyTap(ULONG_PTR extraInfo, INPUT (&tap)[2]) {
 
 }  // namespace layer
 
-// Without a hook there is nothing to pass, and an event awaited in vain could later let
-// another program's like it by.
-void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
-    if (layer::hookThread) {
-        std::lock_guard<std::mutex> lock(layer::dataLock);
-        layer::matcher.ExpectOwn(vk, (flags & KEYEVENTF_KEYUP) != 0, extraInfo, GetTickCount());
+namespace {
+
+// The key or mouse button an INPUT presses or releases, as the hooks name it; 0 for any
+// other input.
+DWORD OwnEventKey(const INPUT& input, bool* up) {
+    if (input.type == INPUT_KEYBOARD) {
+        *up = (input.ki.dwFlags & KEYEVENTF_KEYUP) != 0;
+        return input.ki.wVk;
     }
-    layer::Inject(vk, scan, flags, extraInfo);
+    if (input.type != INPUT_MOUSE) {
+        return 0;
+    }
+    const DWORD flags = input.mi.dwFlags;
+    *up = (flags & (MOUSEEVENTF_MIDDLEUP | MOUSEEVENTF_XUP)) != 0;
+    if (flags & (MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP)) {
+        return VK_MBUTTON;
+    }
+    if (flags & (MOUSEEVENTF_XDOWN | MOUSEEVENTF_XUP)) {
+        return input.mi.mouseData == XBUTTON1 ? VK_XBUTTON1 : VK_XBUTTON2;
+    }
+    return 0;
+}
+
+ULONG_PTR& ExtraInfoOf(INPUT& input) {
+    return input.type == INPUT_KEYBOARD ? input.ki.dwExtraInfo : input.mi.dwExtraInfo;
+}
+
+DWORD& StampOf(INPUT& input) {
+    return input.type == INPUT_KEYBOARD ? input.ki.time : input.mi.time;
+}
+
+UINT Send(INPUT& input) {
+    return layer::injector ? layer::injector(input) : SendInput(1, &input, sizeof(INPUT));
+}
+
+}  // namespace
+
+// Without a hook there is nothing to pass, and the event keeps the system's own stamp.
+void MarkOwnEvent(INPUT* input) {
+    bool up = false;
+    const DWORD key = OwnEventKey(*input, &up);
+    if (!layer::hookThread || key == 0) {
+        return;
+    }
+    const DWORD now = GetTickCount();
+    std::lock_guard<std::mutex> lock(layer::dataLock);
+    StampOf(*input) = layer::matcher.ExpectOwn(key, up, ExtraInfoOf(*input), now);
+}
+
+// A ticket left for an event that never went in would only wait out its life.
+void ForgetOwnEvent(INPUT input) {
+    bool up = false;
+    const DWORD key = OwnEventKey(input, &up);
+    if (!layer::hookThread || key == 0) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(layer::dataLock);
+    layer::matcher.DropOwn(key, up, ExtraInfoOf(input), StampOf(input));
+}
+
+void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = scan;
+    input.ki.dwFlags = flags;
+    input.ki.dwExtraInfo = extraInfo;
+    MarkOwnEvent(&input);
+    if (Send(input) != 1) {
+        ForgetOwnEvent(input);
+    }
 }
 
 void SendMouseButtonEvent(UINT vk, bool up, ULONG_PTR extraInfo) {
     if (!IsMouseButton(vk)) {
         return;
-    }
-    if (layer::hookThread) {
-        std::lock_guard<std::mutex> lock(layer::dataLock);
-        layer::matcher.ExpectOwn(vk, up, extraInfo, GetTickCount());
     }
     INPUT click = {};
     click.type = INPUT_MOUSE;
@@ -67,10 +118,10 @@ void SendMouseButtonEvent(UINT vk, bool up, ULONG_PTR extraInfo) {
         click.mi.dwFlags = up ? MOUSEEVENTF_XUP : MOUSEEVENTF_XDOWN;
         click.mi.mouseData = vk == VK_XBUTTON1 ? XBUTTON1 : XBUTTON2;
     }
-    // A refused click must not stay awaited: another program's like it would pass as ours.
-    if (SendInput(1, &click, sizeof(click)) != 1 && layer::hookThread) {
-        std::lock_guard<std::mutex> lock(layer::dataLock);
-        layer::matcher.DropOwn(vk, up, extraInfo);
+    MarkOwnEvent(&click);
+    // A refused click must not stay awaited.
+    if (SendInput(1, &click, sizeof(click)) != 1) {
+        ForgetOwnEvent(click);
     }
 }
 

@@ -84,7 +84,8 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
         return CallNextHookEx(nullptr, code, message, lParam);
     }
     const KBDLLHOOKSTRUCT& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    lastSeenAt = GetTickCount();
+    const DWORD now = GetTickCount();
+    lastSeenAt = now;
     if (event.vkCode == kMaskKey && event.dwExtraInfo == kProbeExtraInfo) {
         keyProbeSeen = true;
         return 1;  // only the hook asked for it
@@ -92,8 +93,9 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     if (event.vkCode == kMaskKey && event.dwExtraInfo == kMaskExtraInfo) {
         return CallNextHookEx(nullptr, code, message, lParam);
     }
-    const KeyEvent key = {event.vkCode, (event.flags & LLKHF_UP) != 0, event.time, event.flags,
-                          event.dwExtraInfo};
+    KeyEvent key = {event.vkCode, (event.flags & LLKHF_UP) != 0, event.time, event.flags,
+                    event.dwExtraInfo};
+    key.seenAt = now;
     if (Carry(Decide(key))) {
         return 1;
     }

@@ -96,21 +96,24 @@ bool HotKeyMatcher::TakeOwedRelease(const KeyEvent& event) {
     return event.up;
 }
 
-void HotKeyMatcher::DropOwn(DWORD vk, bool up, ULONG_PTR extraInfo) {
+void HotKeyMatcher::DropOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD stamp) {
     for (auto it = own_.rbegin(); it != own_.rend(); ++it) {
-        if (it->vk == vk && it->up == up && it->extraInfo == extraInfo) {
+        if (it->vk == vk && it->up == up && it->extraInfo == extraInfo && it->stamp == stamp) {
             own_.erase(std::next(it).base());
             return;
         }
     }
 }
 
-void HotKeyMatcher::ExpectOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD now) {
+DWORD HotKeyMatcher::ExpectOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD now) {
     ExpireOwn(now);
     if (own_.size() >= kOwnEventLimit) {
         own_.erase(own_.begin());
     }
-    own_.push_back({vk, up, extraInfo, now});
+    // SendInput reads a stamp of 0 as "stamp it yourself".
+    const DWORD stamp = now + kOwnStampLeadMs == 0 ? 1 : now + kOwnStampLeadMs;
+    own_.push_back({vk, up, extraInfo, now, stamp});
+    return stamp;
 }
 
 bool HotKeyMatcher::ExpireOwn(DWORD now) {
@@ -121,14 +124,16 @@ bool HotKeyMatcher::ExpireOwn(DWORD now) {
     return !own_.empty();
 }
 
-// Only an injected event can be one of ours; the oldest that fits is the one that arrived.
+// Only an injected event can be one of ours, and only with its ticket's stamp while the
+// ticket lives; the oldest that fits is the one that arrived.
 bool HotKeyMatcher::TakeOwn(const KeyEvent& event) {
     if (!(event.flags & LLKHF_INJECTED)) {
         return false;
     }
-    ExpireOwn(event.time);
+    ExpireOwn(event.seenAt);
     for (auto it = own_.begin(); it != own_.end(); ++it) {
-        if (SameKey(it->vk, event.vk) && it->up == event.up && it->extraInfo == event.extraInfo) {
+        if (it->stamp == event.time && SameKey(it->vk, event.vk) && it->up == event.up &&
+            it->extraInfo == event.extraInfo) {
             own_.erase(it);
             return true;
         }

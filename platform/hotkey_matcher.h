@@ -31,6 +31,7 @@ struct KeyEvent {
     DWORD time;       // milliseconds, the event's own time stamp
     DWORD flags = 0;  // LLKHF_* as the hook received them
     ULONG_PTR extraInfo = 0;
+    DWORD seenAt = 0;  // the clock when the hook met it, which an injector cannot choose
 };
 
 // A registration without a reservation of the system's own.
@@ -69,14 +70,21 @@ class HotKeyMatcher {
     // long after that key's last key-down; later, its key-up must have been missed.
     void SetRepeatWindow(DWORD ms) { repeatWindowMs_ = ms; }
 
-    // An event the layer is about to inject itself, sent at `now`: it passes the hook once,
-    // untouched, whatever it matches, when it arrives injected within kOwnEventLifeMs.
-    void ExpectOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD now);
+    // An event the layer is about to inject itself at `now`, and the time stamp it must
+    // carry: it passes the hook once, untouched, whatever it matches, when it arrives
+    // injected with that stamp within kOwnEventLifeMs.
+    //
+    // The stamp is kOwnStampLeadMs ahead of the clock, further than the ticket lives. The
+    // system stamps an event with the time it was injected, and it reaches the hook after
+    // that, so every event that meets the ticket alive and was stamped by the system carries
+    // an earlier time: another program's event cannot use it, whatever its key and extra
+    // information. Only a stamp that an injector sets itself, to the millisecond, could.
+    DWORD ExpectOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD now);
     // Forgets own events that never arrived; true while some are still awaited.
     bool ExpireOwn(DWORD now);
     void ForgetOwn() { own_.clear(); }
-    // The awaited event was never injected (the system refused it).
-    void DropOwn(DWORD vk, bool up, ULONG_PTR extraInfo);
+    // The awaited event with `stamp` was never injected (the system refused it).
+    void DropOwn(DWORD vk, bool up, ULONG_PTR extraInfo, DWORD stamp);
 
     // Whether `event` may concern a registration or an awaited own event; if so, the windows
     // that hold one, to be checked for life, and the caller reads the modifiers for Handle.
@@ -92,7 +100,10 @@ class HotKeyMatcher {
     // repeats are dropped. `known` tells whether any registration owns the reservation.
     KeyDecision SystemReport(int reservation, DWORD time, bool* known);
 
-    static constexpr DWORD kOwnEventLifeMs = 5000;
+    static constexpr DWORD kOwnEventLifeMs = 400;
+    // Past the life by more than the system's clock steps (up to 16 ms) could part the
+    // injector's clock from the hook's.
+    static constexpr DWORD kOwnStampLeadMs = kOwnEventLifeMs + 100;
 
   private:
     struct Registration {
@@ -111,6 +122,7 @@ class HotKeyMatcher {
         bool up;
         ULONG_PTR extraInfo;
         DWORD sentAt;
+        DWORD stamp;
     };
     bool TakeOwn(const KeyEvent& event);
     void OweRelease(const Registration& r);

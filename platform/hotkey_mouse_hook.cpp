@@ -32,7 +32,7 @@ DWORD MouseButtonOf(WPARAM message, const MSLLHOOKSTRUCT& event, bool* up) {
 }
 
 // A mouse button is a key to the matcher, with the mouse hook's marks named as a key's.
-KeyEvent MouseKeyEvent(DWORD vk, bool up, const MSLLHOOKSTRUCT& event) {
+KeyEvent MouseKeyEvent(DWORD vk, bool up, const MSLLHOOKSTRUCT& event, DWORD seenAt) {
     DWORD flags = up ? LLKHF_UP : 0;
     if (event.flags & LLMHF_INJECTED) {
         flags |= LLKHF_INJECTED;
@@ -40,7 +40,7 @@ KeyEvent MouseKeyEvent(DWORD vk, bool up, const MSLLHOOKSTRUCT& event) {
     if (event.flags & LLMHF_LOWER_IL_INJECTED) {
         flags |= LLKHF_LOWER_IL_INJECTED;
     }
-    return {vk, up, event.time, flags, event.dwExtraInfo};
+    return {vk, up, event.time, flags, event.dwExtraInfo, seenAt};
 }
 
 }  // namespace
@@ -53,14 +53,15 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
         return CallNextHookEx(nullptr, code, message, lParam);
     }
     const MSLLHOOKSTRUCT& event = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-    lastSeenAt = GetTickCount();
+    const DWORD now = GetTickCount();
+    lastSeenAt = now;
     if (message == WM_MOUSEMOVE && event.dwExtraInfo == kProbeExtraInfo) {
         mouseProbeSeen = true;
         return 1;
     }
     bool up = false;
     const DWORD vk = MouseButtonOf(message, event, &up);
-    if (vk && Carry(Decide(MouseKeyEvent(vk, up, event)))) {
+    if (vk && Carry(Decide(MouseKeyEvent(vk, up, event, now)))) {
         return 1;
     }
     return CallNextHookEx(nullptr, code, message, lParam);

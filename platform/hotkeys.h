@@ -71,10 +71,18 @@ BOOL UnregisterKeyUpHotKey(HWND window, int id);
 int KeyUpHotKeyCount();
 
 // keybd_event for the process's own keystrokes: the event passes the layer's hook once,
-// untouched, and the system's own hot keys step aside for it, whatever it matches and
-// however late it arrives (within a few seconds). So a button's replayed press reaches the
-// system and never comes back as a new one, and the caller never waits for it.
+// untouched, and the system's own hot keys step aside for it, whatever it matches, when it
+// arrives within a few hundred milliseconds. So a button's replayed press reaches the
+// system and never comes back as a new one, and the caller never waits for it. No other
+// program's event passes in its place (MarkOwnEvent).
 void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+
+// The ticket behind SendKeyEvent, for a caller that sends several events in one SendInput:
+// makes `input` (a key event, or a click as SendMouseButtonEvent makes one) one of the
+// process's own by the time stamp it gives it; call it for each event just before
+// SendInput, and ForgetOwnEvent for each one that did not go in.
+void MarkOwnEvent(INPUT* input);
+void ForgetOwnEvent(INPUT input);
 
 // The same for a click of a mouse button that can be a button (`vk` as above), at the
 // cursor where it is: it passes the layer's mouse hook once.
@@ -85,8 +93,9 @@ namespace test_access {
 // The system removes a hook (WH_KEYBOARD_LL or WH_MOUSE_LL) without a word, as Windows
 // does with a hook that timed out.
 void DropHookSilently(int hookType = WH_KEYBOARD_LL);
-// How the layer injects key events (::keybd_event unless replaced; nullptr restores it).
-using Injector = void (*)(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);
+// How SendKeyEvent injects its event and how many went in (SendInput unless replaced;
+// nullptr restores it).
+using Injector = UINT (*)(const INPUT& input);
 void SetInjector(Injector injector);
 // Returns once the hook thread has done what the hook left it (a reservation to take
 // back), answering this thread's own hooks meanwhile.

@@ -116,36 +116,103 @@ TEST_F(MatcherTest, ThePressOnlyTheSystemSawIsOneWholePressAndItsRepeatsAreDropp
     EXPECT_FALSE(known);
 }
 
+// An injected event as the hook meets it: stamped `stamp`, seen at `seenAt`.
+KeyEvent Injected(DWORD vk, bool up, DWORD stamp, DWORD seenAt, ULONG_PTR extraInfo = 0) {
+    return {vk, up, stamp, LLKHF_INJECTED, extraInfo, seenAt};
+}
+
 // The layer's own keystrokes: a button's replay made with Shift held.
 TEST_F(MatcherTest, OwnEventsPassOnceWhateverTheyMatchAndMoveTheReservationsAside) {
     matcher.Add(kWindow, 1, kPlain, 0xC2, 7);
     matcher.Add(kWindow, 17, kShift, 0xC2, 8);
-    matcher.ExpectOwn(0xC2, false, 0, 1000);
-    matcher.ExpectOwn(0xC2, true, 0, 1000);
-    matcher.ExpectOwn(VK_SHIFT, true, 1, 1000);
+    const DWORD downStamp = matcher.ExpectOwn(0xC2, false, 0, 1000);
+    const DWORD upStamp = matcher.ExpectOwn(0xC2, true, 0, 1000);
+    const DWORD shiftStamp = matcher.ExpectOwn(VK_SHIFT, true, 1, 1000);
 
-    const KeyEvent replayDown = {0xC2, false, 1600, LLKHF_INJECTED, 0};
+    const KeyEvent replayDown = Injected(0xC2, false, downStamp, 1010);
     KeyDecision down = matcher.Handle(replayDown, MOD_WIN | MOD_SHIFT, {});
     EXPECT_FALSE(down.swallow);
     EXPECT_EQ(down.reportCount, 0);
     EXPECT_EQ(down.asideVk, 0xC2u);
-    KeyDecision up = matcher.Handle({0xC2, true, 1700, LLKHF_INJECTED, 0}, 0, {});
+    KeyDecision up = matcher.Handle(Injected(0xC2, true, upStamp, 1020), 0, {});
     EXPECT_FALSE(up.swallow);
     EXPECT_EQ(up.backVk, 0xC2u);
     // Shift by its side, as the hook sees it.
-    EXPECT_FALSE(matcher.Handle({VK_LSHIFT, true, 1800, LLKHF_INJECTED, 1}, 0, {}).swallow);
-    EXPECT_FALSE(matcher.ExpireOwn(1800));
+    EXPECT_FALSE(matcher.Handle(Injected(VK_LSHIFT, true, shiftStamp, 1030, 1), 0, {}).swallow);
+    EXPECT_FALSE(matcher.ExpireOwn(1030));
 
     // Used up: the same event again is a press.
     EXPECT_EQ(Reports(matcher.Handle(replayDown, MOD_WIN | MOD_SHIFT, {})), (Said{"17 down"}));
     matcher.Handle({0xC2, true, 1900, 0, 0}, 0, {});
-    // An event from the keyboard, or one that comes too late, is never taken for ours.
+    // An event from the keyboard is never taken for ours.
     matcher.ExpectOwn(0xC2, false, 0, 2000);
     EXPECT_EQ(Reports(Down(0xC2, 2100, MOD_WIN)), (Said{"1 down"}));
     matcher.Handle({0xC2, true, 2200, 0, 0}, 0, {});
-    const DWORD late = 2000 + HotKeyMatcher::kOwnEventLifeMs + 1;
-    EXPECT_EQ(Reports(matcher.Handle({0xC2, false, late, LLKHF_INJECTED, 0}, MOD_WIN, {})),
+}
+
+// What the hook can tell of another program's event: its key and extra information may be
+// ours, but the system stamps it with the time it went in, before it reaches the hook.
+class OwnTicketTest : public MatcherTest {
+  protected:
+    void SetUp() override {
+        MatcherTest::SetUp();
+        matcher.Add(kWindow, 1, kPlain, 0xC2, 7);
+    }
+    KeyDecision Stranger(DWORD at) {
+        return matcher.Handle(Injected(0xC2, false, at, at), MOD_WIN, {});
+    }
+    void ReleaseButton(DWORD at) { matcher.Handle({0xC2, true, at, LLKHF_INJECTED, 0, at}, 0, {}); }
+};
+
+TEST_F(OwnTicketTest, AStrangersEventWithOurKeyAndExtraInformationIsAPressAtAnyMoment) {
+    const DWORD stamp = matcher.ExpectOwn(0xC2, false, 0, 1000);
+    EXPECT_GT(static_cast<LONG>(stamp - 1000), static_cast<LONG>(HotKeyMatcher::kOwnEventLifeMs));
+    // Injected at once, or as late as the ticket lives: the system's stamp is its own time.
+    for (DWORD at : {DWORD{1000}, DWORD{1001}, 999 + HotKeyMatcher::kOwnEventLifeMs}) {
+        EXPECT_EQ(Reports(Stranger(at)), (Said{"1 down"})) << "injected at " << at;
+        ReleaseButton(at + 1);
+    }
+    // The ticket is still there for the event it was made for, to the end of its life.
+    const DWORD lastMoment = 1000 + HotKeyMatcher::kOwnEventLifeMs;
+    EXPECT_FALSE(matcher.Handle(Injected(0xC2, false, stamp, lastMoment), MOD_WIN, {}).swallow);
+}
+
+TEST_F(OwnTicketTest, TicketsOfTheSameKeyAreTakenEachOnceByTheirOwnStamps) {
+    const DWORD first = matcher.ExpectOwn(0xC2, false, 0, 1000);
+    const DWORD second = matcher.ExpectOwn(0xC2, false, 0, 1003);
+    EXPECT_NE(first, second);
+    EXPECT_FALSE(matcher.Handle(Injected(0xC2, false, second, 1004), MOD_WIN, {}).swallow);
+    EXPECT_FALSE(matcher.Handle(Injected(0xC2, false, first, 1005), MOD_WIN, {}).swallow);
+    EXPECT_EQ(Reports(matcher.Handle(Injected(0xC2, false, first, 1006), MOD_WIN, {})),
               (Said{"1 down"}));
+}
+
+TEST_F(OwnTicketTest, ATicketExpiresWellUnderASecondAndALateOwnEventIsAnyEvent) {
+    constexpr DWORD kLife = HotKeyMatcher::kOwnEventLifeMs;
+    EXPECT_LT(kLife, 1000u);
+    const DWORD stamp = matcher.ExpectOwn(0xC2, false, 0, 1000);
+    EXPECT_TRUE(matcher.ExpireOwn(1000 + kLife));
+    // Met after its ticket went, our own event is a press like any other.
+    EXPECT_EQ(Reports(matcher.Handle(Injected(0xC2, false, stamp, 1000 + kLife + 1), MOD_WIN, {})),
+              (Said{"1 down"}));
+    EXPECT_FALSE(matcher.ExpireOwn(1000 + kLife + 1));
+    // The watch's own look at the clock forgets one that never came.
+    matcher.ExpectOwn(0xC2, true, 0, 3000);
+    EXPECT_FALSE(matcher.ExpireOwn(3000 + kLife + 1));
+}
+
+TEST_F(OwnTicketTest, ARefusedEventsTicketIsDroppedAndNoOtherWithIt) {
+    const DWORD refused = matcher.ExpectOwn(0xC2, false, 0, 1000);
+    const DWORD sent = matcher.ExpectOwn(0xC2, false, 0, 1002);
+    matcher.DropOwn(0xC2, false, 0, refused);
+    EXPECT_EQ(Reports(matcher.Handle(Injected(0xC2, false, refused, 1010), MOD_WIN, {})),
+              (Said{"1 down"}));
+    ReleaseButton(1020);
+    EXPECT_FALSE(matcher.Handle(Injected(0xC2, false, sent, 1030), MOD_WIN, {}).swallow);
+}
+
+TEST_F(OwnTicketTest, AStampOfZeroIsNeverGivenForSendInputWouldReplaceIt) {
+    EXPECT_NE(matcher.ExpectOwn(0xC2, false, 0, 0u - HotKeyMatcher::kOwnStampLeadMs), 0u);
 }
 
 TEST_F(MatcherTest, KeysInjectedFromALowerIntegrityLevelAreNoPresses) {

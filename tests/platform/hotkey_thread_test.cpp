@@ -132,13 +132,17 @@ TEST_F(HotKeyThreadTest, TypingGoesOnWhileTheRegisteringThreadIsBlockedAndNoPres
 }
 
 // Windows delivers an injected key to a hook on another thread only after the injection
-// has returned; here the test's injector stands for that, handing each event on later.
+// has returned; here the test's injector stands for that, handing each event on a good
+// while after it was sent (yet within the life of its ticket).
 class LateDelivery {
   public:
-    static void Inject(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
+    static constexpr double kLatenessMs = 150;
+
+    static UINT Inject(const INPUT& input) {
         std::lock_guard<std::mutex> lock(mutex);
-        queue.push_back({vk, scan, flags, extraInfo});
+        queue.push_back({input, NowMs() + kLatenessMs});
         wake.notify_one();
+        return 1;
     }
     void Start() {
         running = true;
@@ -149,11 +153,13 @@ class LateDelivery {
                     wake.wait(lock);
                     continue;
                 }
-                const Event e = queue.front();
+                Event e = queue.front();
                 queue.pop_front();
                 lock.unlock();
-                Sleep(150);
-                keybd_event(e.vk, e.scan, e.flags, e.extraInfo);
+                while (NowMs() < e.due) {
+                    Sleep(1);
+                }
+                SendInput(1, &e.input, sizeof(INPUT));
                 lock.lock();
             }
         });
@@ -169,9 +175,8 @@ class LateDelivery {
 
   private:
     struct Event {
-        BYTE vk, scan;
-        DWORD flags;
-        ULONG_PTR extraInfo;
+        INPUT input;
+        double due;
     };
     static inline std::mutex mutex;
     static inline std::condition_variable wake;
@@ -181,8 +186,8 @@ class LateDelivery {
 };
 
 // The replay of a button's own function, with its hot keys in place: what the executor
-// sends. Each event reaches the hook long after it was sent.
-TEST_F(HotKeyThreadTest, OwnKeysNeverWaitAndAReplayPassesOnceHoweverLateItArrives) {
+// sends. Each event reaches the hook a good while after it was sent.
+TEST_F(HotKeyThreadTest, OwnKeysNeverWaitAndAReplayPassesOnceThoughItArrivesLate) {
     LateDelivery delivery;
     delivery.Start();
     test_access::SetInjector(&LateDelivery::Inject);
@@ -201,6 +206,22 @@ TEST_F(HotKeyThreadTest, OwnKeysNeverWaitAndAReplayPassesOnceHoweverLateItArrive
     test_access::SetInjector(nullptr);
     PressWithWin();
     EXPECT_EQ(PostedUntil(2), (Said{"0 down", "0 up"})) << "the button is the layer's again";
+}
+
+// Another program replays the same button, with the same extra information, while ours is
+// on its way: its press is a press.
+TEST_F(HotKeyThreadTest, AnotherProgramsLikeOfAnOwnEventOnItsWayIsAPress) {
+    LateDelivery delivery;
+    delivery.Start();
+    test_access::SetInjector(&LateDelivery::Inject);
+    SendKeyEvent(kButton, 0, 0, 0);
+    SendKeyEvent(kButton, 0, KEYEVENTF_KEYUP, 0);
+
+    PressWithWin();
+    delivery.Stop();
+
+    EXPECT_EQ(PostedUntil(2), (Said{"0 down", "0 up"}));
+    EXPECT_EQ(Posted(), Said{}) << "our own replay, arrived since, came back as a press";
 }
 
 TEST_F(HotKeyThreadTest, AButtonOnlyTheSystemSawIsOneWholePressHoweverLongItIsHeld) {
