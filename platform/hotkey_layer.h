@@ -43,6 +43,7 @@ struct Request {
     UINT modifiers;
     UINT vk;
     BOOL result;
+    DWORD error;  // why the system refused, where it did
 };
 extern Request request;
 
@@ -76,10 +77,8 @@ void OnSystemHotKey(int reservation);
 void Reserve(Request* asked);
 void Release(int reservation);
 void ReleaseAllReservations(HWND window);
-// Registering thread: which modifiers the system's hot key is asked for, and whether a
-// refusal of it stands.
+// Registering thread: which modifiers the system's hot key is asked for.
 UINT ReservedModifiers(UINT modifiers, UINT vk);
-bool TakenAlone(UINT modifiers, UINT vk);
 
 // Injection and the Start-menu mask (hotkey_injection.cpp).
 void InjectMask();

@@ -16,6 +16,14 @@ bool IsMouseButton(UINT vk) {
     return vk == VK_MBUTTON || vk == VK_XBUTTON1 || vk == VK_XBUTTON2;
 }
 
+bool IsTakenAlone(UINT modifiers, UINT vk) {
+    return (modifiers & MOD_WIN) && IsDesktopKey(vk);
+}
+
+bool ReservationRefusalStands(UINT modifiers, UINT vk, DWORD error) {
+    return error == ERROR_HOTKEY_ALREADY_REGISTERED || !IsTakenAlone(modifiers, vk);
+}
+
 namespace {
 
 // Own events are few at a time (a key sequence of a few groups); more are the sign that a

@@ -25,6 +25,15 @@ bool IsDesktopKey(UINT vk);
 // and right buttons never are.
 bool IsMouseButton(UINT vk);
 
+// A desktop key registered with Win is taken alone: the system reserves it without Win.
+bool IsTakenAlone(UINT modifiers, UINT vk);
+
+// Whether the system's refusal (`error`) to reserve a combination refuses the registration
+// too. Where another program holds it, always. A key taken alone still works through the
+// hook where the system refuses for any other reason. A handheld's button arrives with Win,
+// which the shell may own: there every refusal stands.
+bool ReservationRefusalStands(UINT modifiers, UINT vk, DWORD error);
+
 struct KeyEvent {
     DWORD vk;
     bool up;

@@ -60,6 +60,7 @@ void OnSystemHotKey(int reservation) {
 
 void Reserve(Request* asked) {
     asked->result = ::RegisterHotKey(threadWindow, asked->reservation, asked->modifiers, asked->vk);
+    asked->error = asked->result ? ERROR_SUCCESS : GetLastError();
     if (asked->result) {
         reservations.push_back({asked->reservation, asked->modifiers, asked->vk, false});
     }
@@ -84,16 +85,10 @@ void ReleaseAllReservations(HWND window) {
     reservations.clear();
 }
 
-// A key taken alone is reserved as it is taken, without Win; one the system refuses to
-// reserve still works through the hook. A handheld's button arrives with Win, which the
-// shell may own: there the system's refusal stands.
-bool TakenAlone(UINT modifiers, UINT vk) {
-    return (modifiers & MOD_WIN) && IsDesktopKey(vk);
-}
-
+// A key taken alone is reserved as it is taken, without Win.
 UINT ReservedModifiers(UINT modifiers, UINT vk) {
     const UINT reserved = modifiers & kHotKeyModifierMask;
-    return TakenAlone(modifiers, vk) ? reserved & ~MOD_WIN : reserved;
+    return IsTakenAlone(modifiers, vk) ? reserved & ~MOD_WIN : reserved;
 }
 
 }  // namespace layer

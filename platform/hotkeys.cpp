@@ -31,12 +31,13 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     }
     // The system's registration is the cross-process reservation: it refuses a combination
     // another program holds, and reports the key where the hook does not see it.
-    request = {nextReservation, ReservedModifiers(modifiers, vk), vk, FALSE};
+    request = {nextReservation, ReservedModifiers(modifiers, vk), vk, FALSE, ERROR_SUCCESS};
     if (!IsMouseButton(vk)) {
         nextReservation = (nextReservation + 1) % kReservationIds;
         AskHookThread(kMsgReserve);
     }
-    if (!request.result && !TakenAlone(modifiers, vk) && !IsMouseButton(vk)) {
+    if (!request.result && !IsMouseButton(vk) &&
+        ReservationRefusalStands(modifiers, vk, request.error)) {
         if (KeyUpHotKeyCount() == 0) {
             StopHookThread();
         }

@@ -8,7 +8,8 @@
 // thread's window: where the hook does not see a key (an elevated window has the focus, or
 // the hook is gone for a moment) the system reports it there, key-downs only and repeated
 // while held, and the layer makes the first of them one whole short press. A desktop key
-// is reserved as it is taken, alone; where the system refuses that, the key still works.
+// is reserved as it is taken, alone: where another program holds that, the registration
+// fails; where the system refuses it for another reason, the key still works.
 // The reports come from a low-level
 // keyboard hook that lives on a thread of its own, which does nothing but answer the hook
 // and keep its watch (below). Windows waits for such a hook at every keystroke of every
