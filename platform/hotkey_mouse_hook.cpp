@@ -117,8 +117,8 @@ bool UpdateMouseHook(bool forNewButton) {
     return true;
 }
 
-// The buttons the hook would take now reach programs. Nothing but a window that is told
-// can take them again, so only then is there a retry to make.
+// The buttons the hook would take now reach programs. A retry is worth making for the
+// buttons still registered, and for a window that is told and can register them again.
 void MouseHookMissing() {
     if (mouseHook) {
         UnhookWindowsHookEx(mouseHook);
@@ -131,7 +131,7 @@ void MouseHookMissing() {
     bool retry = false;
     {
         std::lock_guard<std::mutex> lock(dataLock);
-        retry = noticeWindow != nullptr;
+        retry = noticeWindow != nullptr || matcher.NeedsMouseHook();
         mouseRetrying = retry;
     }
     if (retry) {
@@ -139,20 +139,25 @@ void MouseHookMissing() {
     }
 }
 
-// The hook stays once it is in: the told window registers its buttons again at once, and
-// a hook taken away in between could fail again and tell the user twice.
+// The hook stays once it is in where a window is told: it registers its buttons again at
+// once, and a hook taken away in between could fail again and tell the user twice.
 void OnMouseRetryTimer() {
     if (!mouseHook && !InstallMouseHook()) {
         return;
     }
     KillTimer(threadWindow, kMouseRetryTimer);
+    bool told = false;
     {
         std::lock_guard<std::mutex> lock(dataLock);
         mouseRetrying = false;
+        told = noticeWindow != nullptr;
     }
     if (mouseMissingNoticed) {
         mouseMissingNoticed = false;
         Notice(kMouseHookWorks);
+    }
+    if (!told) {
+        UpdateMouseHook(false);
     }
     CheckEnd();
 }

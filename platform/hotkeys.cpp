@@ -31,6 +31,7 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     }
     // Without its hook a mouse button would go on reaching programs as if nothing took it.
     if (IsMouseButton(vk)) {
+        mouseHookReady = false;  // unless the hook thread answers
         AskHookThread(kMsgMouseHook, 1);
         if (!mouseHookReady) {
             LetHookThreadEnd();
@@ -67,9 +68,10 @@ BOOL UnregisterKeyUpHotKey(HWND window, int id) {
     int reservation = kNoReservation;
     {
         std::lock_guard<std::mutex> lock(dataLock);
+        const bool mouseNeeded = matcher.NeedsMouseHook();
         known = matcher.Remove(window, id, &reservation);
         none = matcher.Count() == 0;
-        mouseDone = !matcher.NeedsMouseHook();
+        mouseDone = mouseNeeded && !matcher.NeedsMouseHook();
     }
     if (reservation != kNoReservation && hookThread) {
         request.reservation = reservation;
@@ -77,7 +79,7 @@ BOOL UnregisterKeyUpHotKey(HWND window, int id) {
     }
     if (none) {
         LetHookThreadEnd();
-    } else if (known && mouseDone && hookThread) {
+    } else if (mouseDone && hookThread) {
         AskHookThread(kMsgMouseHook, 0);
     }
     return known;

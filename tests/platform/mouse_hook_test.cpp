@@ -150,6 +150,32 @@ TEST_F(MouseHookTest, WithoutItsHookAMouseButtonIsRefusedAndTheWindowIsToldBothW
     EXPECT_EQ(programs.Seen(), Said{});
 }
 
+// The registration stands while its hook is away: once the hook is back, the button is
+// taken without registering it again.
+TEST_F(MouseHookTest, AMouseHookLostForGoodIsToldAndRetriedUntilItIsBack) {
+    SetHookNotice(window, kNoticeMessage);
+    ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, kPlain, VK_XBUTTON1));
+    test_access::RefuseMouseHook(true);
+    test_access::DropHookSilently(WH_MOUSE_LL);
+    Sleep(50);  // the system's input clock moves in steps of up to 16 ms
+
+    // Clicks the lost hook does not see, until the watch has found it gone.
+    Said notices;
+    const double deadline = NowMs() + kPatienceMs;
+    while (notices.empty() && NowMs() < deadline) {
+        Click(VK_XBUTTON1);
+        notices = PostedUntil(1, 1000);
+    }
+    EXPECT_EQ(notices, Said{kMissing});
+    programs.Seen();
+
+    test_access::RefuseMouseHook(false);
+    EXPECT_EQ(PostedUntil(1), Said{kWorks});
+    Click(VK_XBUTTON1);
+    EXPECT_EQ(PostedUntil(2), (Said{"0 down", "0 up"}));
+    EXPECT_EQ(programs.Seen(), Said{});
+}
+
 TEST_F(MouseHookTest, TheHookThreadRunsAtTheTopOfTheNormalRange) {
     ASSERT_TRUE(RegisterKeyUpHotKey(window, 0, kPlain, kButton));
     EXPECT_EQ(test_access::HookThreadPriority(), THREAD_PRIORITY_TIME_CRITICAL);
