@@ -5,6 +5,7 @@
 #include "agent/agent_state.h"
 #include "agent/button_table.h"
 #include "agent/classifier.h"
+#include "agent/hook_notice.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
 #include "common/resource_ids.h"
@@ -226,6 +227,9 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         case MSG_RESTORE_TEMP:
             HandleRestoreTemp(wParam);
+            return 0;
+        case MSG_HOOK_NOTICE:
+            HandleHookNotice(wParam);
             return 0;
         default:
             if (message == taskbarCreatedMessage && message != 0) {

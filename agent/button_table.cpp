@@ -3,10 +3,12 @@
 #include <cwchar>
 
 #include "agent/agent_state.h"
+#include "agent/hook_notice.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
 #include "common/hex_digit.h"
 #include "common/settings_key.h"
+#include "platform/hotkeys.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
@@ -172,8 +174,10 @@ void UnregisterButtonHotKeys(HWND window, int baseId) {
 }
 
 // The id scheme has room for 16 buttons; further enabled buttons stay without hot keys
-// rather than take ids that fold onto another button's.
+// rather than take ids that fold onto another button's. The window that holds the hot keys
+// hears when the mouse buttons cannot be taken.
 void RegisterAllHotKeys(HWND window) {
+    platform::SetHookNotice(window, MSG_HOOK_NOTICE);
     int nextId = 0;
     for (ButtonBinding& binding : buttonTable) {
         if (binding.enabled != 1) {

@@ -31,9 +31,37 @@ constexpr UINT kMsgReserve = WM_APP + 3;
 constexpr UINT kMsgRelease = WM_APP + 4;
 constexpr UINT kMsgBack = WM_APP + 6;
 constexpr UINT kMsgNothing = WM_APP + 7;
+constexpr UINT kMsgMouseHook = WM_APP + 8;  // wParam 1: a mouse button is about to come
+constexpr UINT kMsgMouseSettled = WM_APP + 9;
+constexpr UINT kMsgEndCheck = WM_APP + 10;
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr UINT_PTR kMouseRetryTimer = 2;
+constexpr UINT_PTR kEndTimer = 3;
 extern HANDLE hookThreadAnswered;
+// Starts the hook thread, or keeps the one that was about to end.
 bool StartHookThread();
+// Ends it now, hooks first.
 void StopHookThread();
+// What the answer to kMsgMouseHook was: whether the mouse hook is in place as needed.
+extern bool mouseHookReady;
+
+// The end of the hook thread (hotkey_thread_end.cpp). The thread outlives the last
+// registration while a swallowed mouse button is still held (for a while) and while it
+// retries a mouse hook for a window that wants to hear about it. The flags are guarded
+// by dataLock; the thread ends itself and the registering thread collects it.
+extern bool endWhenSettled;
+extern bool endingProgram;
+extern bool threadEnded;
+extern bool mouseRetrying;
+constexpr DWORD kOwedReleaseWaitMs = 5000;
+// Registering thread, once no registration is left.
+void LetHookThreadEnd();
+// The program ends: waits, within the bound, for a held button's release.
+void EndHookThreadAtExit();
+// Hook thread.
+void StartEndWait();
+void CheckEnd();
+void OnEndTimer();
 // Has the hook thread carry out `message` and waits for it.
 void AskHookThread(UINT message, WPARAM wParam = 0);
 
@@ -53,6 +81,18 @@ extern HHOOK keyboardHook;
 extern HHOOK mouseHook;
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam);
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam);
+// The mouse hook is in place exactly while a mouse button needs it (hook thread). Whether
+// it is, or is not needed; `forNewButton` counts one about to be registered.
+bool UpdateMouseHook(bool forNewButton);
+bool InstallMouseHook();
+// It could not be installed or put back: tell the notice window once, retry on a timer.
+void MouseHookMissing();
+void OnMouseRetryTimer();
+// The notice window reads a fresh outage as news again (hook thread).
+extern bool mouseMissingNoticed;
+// Where notices go (dataLock).
+extern HWND noticeWindow;
+extern UINT noticeMessage;
 // The matcher's decision on one event, with the system's state it needs.
 KeyDecision Decide(const KeyEvent& event);
 // Does what a decision asks of the hook thread and says whether the event is swallowed.

@@ -83,6 +83,18 @@ bool HotKeyMatcher::Remove(HWND window, int id, int* reservation) {
     return false;
 }
 
+bool HotKeyMatcher::NeedsMouseHook() const {
+    return !owedReleases_.empty() ||
+           std::any_of(registrations_.begin(), registrations_.end(),
+                       [](const Registration& r) { return IsMouseButton(r.vk); });
+}
+
+bool HotKeyMatcher::OwesMouseRelease() const {
+    return !owedReleases_.empty() ||
+           std::any_of(registrations_.begin(), registrations_.end(),
+                       [](const Registration& r) { return r.down && IsMouseButton(r.vk); });
+}
+
 // A key's stray release does no harm, but a program turns a lone release of the back or
 // forward button into a step back or forward: the release of a press it never saw stays
 // swallowed even after the registration has gone.

@@ -74,6 +74,11 @@ class HotKeyMatcher {
     // Removes a registration; `reservation` receives its system hot key's id.
     bool Remove(HWND window, int id, int* reservation = nullptr);
     int Count() const { return static_cast<int>(registrations_.size()); }
+    // Whether a mouse hook has work: a mouse button is registered, or the release of one
+    // whose press was swallowed is still to come.
+    bool NeedsMouseHook() const;
+    // Whether a mouse button's press was swallowed and its release has not come yet.
+    bool OwesMouseRelease() const;
 
     // A key-down of a key still marked down counts as the keyboard's auto-repeat only this
     // long after that key's last key-down; later, its key-up must have been missed.

@@ -1,12 +1,37 @@
-// The mouse hook: the middle, back and forward buttons are keys to the matcher.
+// The mouse hook: the middle, back and forward buttons are keys to the matcher. The system
+// waits for a mouse hook at every move of every user's mouse, so it is in place only while
+// a mouse button is registered or a swallowed one's release is still to come.
+#include <atomic>
+
 #include "platform/hotkey_layer.h"
 
 namespace platform {
 namespace layer {
 
 HHOOK mouseHook = nullptr;
+bool mouseMissingNoticed = false;
+HWND noticeWindow = nullptr;
+UINT noticeMessage = 0;
 
 namespace {
+
+// Trying again costs one call, and a user who has just lost the buttons wants them back soon.
+constexpr UINT kMouseRetryMs = 1000;
+
+std::atomic<bool> refuseMouseHook{false};
+
+void Notice(WPARAM what) {
+    HWND window = nullptr;
+    UINT message = 0;
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        window = noticeWindow;
+        message = noticeMessage;
+    }
+    if (window) {
+        PostMessageW(window, message, what, 0);
+    }
+}
 
 // The mouse button a mouse hook event presses or releases, if it can be a button; 0 for
 // the left and right buttons, the wheel and moves.
@@ -61,11 +86,102 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
     }
     bool up = false;
     const DWORD vk = MouseButtonOf(message, event, &up);
-    if (vk && Carry(Decide(MouseKeyEvent(vk, up, event, now)))) {
-        return 1;
+    if (!vk) {
+        return CallNextHookEx(nullptr, code, message, lParam);
     }
-    return CallNextHookEx(nullptr, code, message, lParam);
+    const bool swallow = Carry(Decide(MouseKeyEvent(vk, up, event, now)));
+    // A release may have been the last thing the hook, or the thread, was kept for.
+    if (up) {
+        PostMessageW(threadWindow, kMsgMouseSettled, 0, 0);
+    }
+    return swallow ? 1 : CallNextHookEx(nullptr, code, message, lParam);
+}
+
+bool InstallMouseHook() {
+    return !refuseMouseHook && Install(&mouseHook, WH_MOUSE_LL, MouseHook);
+}
+
+bool UpdateMouseHook(bool forNewButton) {
+    bool needed = forNewButton;
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        needed = needed || matcher.NeedsMouseHook();
+    }
+    if (needed && !mouseHook && !InstallMouseHook()) {
+        MouseHookMissing();
+        return false;
+    }
+    if (!needed && mouseHook) {
+        UnhookWindowsHookEx(mouseHook);
+        mouseHook = nullptr;
+    }
+    return true;
+}
+
+// The buttons the hook would take now reach programs. A retry is worth making for the
+// buttons still registered, and for a window that is told and can register them again.
+void MouseHookMissing() {
+    if (mouseHook) {
+        UnhookWindowsHookEx(mouseHook);
+        mouseHook = nullptr;
+    }
+    if (!mouseMissingNoticed) {
+        mouseMissingNoticed = true;
+        Notice(kMouseHookMissing);
+    }
+    bool retry = false;
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        retry = noticeWindow != nullptr || matcher.NeedsMouseHook();
+        mouseRetrying = retry;
+    }
+    if (retry) {
+        SetTimer(threadWindow, kMouseRetryTimer, kMouseRetryMs, nullptr);
+    }
+}
+
+// The hook stays once it is in where a window is told: it registers its buttons again at
+// once, and a hook taken away in between could fail again and tell the user twice.
+void OnMouseRetryTimer() {
+    if (!mouseHook && !InstallMouseHook()) {
+        return;
+    }
+    KillTimer(threadWindow, kMouseRetryTimer);
+    bool told = false;
+    {
+        std::lock_guard<std::mutex> lock(dataLock);
+        mouseRetrying = false;
+        told = noticeWindow != nullptr;
+    }
+    if (mouseMissingNoticed) {
+        mouseMissingNoticed = false;
+        Notice(kMouseHookWorks);
+    }
+    if (!told) {
+        UpdateMouseHook(false);
+    }
+    CheckEnd();
 }
 
 }  // namespace layer
+
+void SetHookNotice(HWND window, UINT message) {
+    std::lock_guard<std::mutex> lock(layer::dataLock);
+    layer::noticeWindow = window;
+    layer::noticeMessage = message;
+}
+
+namespace test_access {
+
+void RefuseMouseHook(bool refuse) {
+    layer::refuseMouseHook = refuse;
+}
+
+bool MouseHookInstalled() {
+    WaitForHookThread();
+    return layer::hookThread && layer::mouseHook;
+}
+
+}  // namespace test_access
+
 }  // namespace platform

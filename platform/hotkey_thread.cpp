@@ -14,6 +14,7 @@ HWND hookWindow = nullptr;  // message-only window of the hook thread
 HWND threadWindow = nullptr;
 HANDLE hookThreadAnswered = CreateEventW(nullptr, FALSE, FALSE, nullptr);
 Request request = {};
+bool mouseHookReady = false;
 
 namespace {
 
@@ -45,13 +46,40 @@ void OnDestroy(HWND window) {
     PostQuitMessage(0);
 }
 
+void OnTimer(UINT_PTR timer) {
+    switch (timer) {
+        case kWatchTimer:
+            OnWatchTimer();
+            break;
+        case kMouseRetryTimer:
+            OnMouseRetryTimer();
+            break;
+        case kEndTimer:
+            OnEndTimer();
+            break;
+        default:
+            break;
+    }
+}
+
 LRESULT CALLBACK HookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_HOTKEY:
             OnSystemHotKey(static_cast<int>(wParam));
             return 0;
         case WM_TIMER:
-            OnWatchTimer();
+            OnTimer(wParam);
+            return 0;
+        case kMsgMouseHook:
+            mouseHookReady = UpdateMouseHook(wParam != 0);
+            Answer();
+            return 0;
+        case kMsgMouseSettled:
+            UpdateMouseHook(false);
+            CheckEnd();
+            return 0;
+        case kMsgEndCheck:
+            StartEndWait();
             return 0;
         case kMsgBack:
             TakeReservationsBack(static_cast<UINT>(wParam));
@@ -89,8 +117,15 @@ struct ThreadStart {
     HWND window;
 };
 
+// Windows gives a low-level hook a few hundred milliseconds and then removes it without a
+// word. The thread does nothing but answer the hooks and keep short house, and waits
+// without spinning, so the top of the normal range costs others nothing; a step above
+// normal would still be overtaken by busy programs whose priority the system boosts (the
+// foreground, threads woken by input), which is when the hook is late.
 DWORD WINAPI HookThreadMain(LPVOID context) {
     auto* start = static_cast<ThreadStart*>(context);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+    mouseMissingNoticed = false;
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = HookWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -107,9 +142,7 @@ DWORD WINAPI HookThreadMain(LPVOID context) {
         SetEvent(start->ready);
         return 1;
     }
-    // Without it the mouse buttons are not taken until the watch installs it: no failure.
-    Install(&mouseHook, WH_MOUSE_LL, MouseHook);
-    SetTimer(window, 1, kWatchPeriodMs, nullptr);
+    SetTimer(window, kWatchTimer, kWatchPeriodMs, nullptr);
     start->window = window;
     SetEvent(start->ready);
     MSG message;
@@ -121,14 +154,23 @@ DWORD WINAPI HookThreadMain(LPVOID context) {
 
 // A program that ends with registrations still in place stops the thread cleanly too.
 struct StopAtExit {
-    ~StopAtExit() { StopHookThread(); }
+    ~StopAtExit() { EndHookThreadAtExit(); }
 } stopAtExit;
 
 }  // namespace
 
 bool StartHookThread() {
     if (hookThread) {
-        return true;
+        bool ended = false;
+        {
+            std::lock_guard<std::mutex> lock(dataLock);
+            endWhenSettled = false;
+            ended = threadEnded;
+        }
+        if (!ended) {
+            return true;
+        }
+        StopHookThread();
     }
     {
         const DWORD repeatWindow = RepeatWindowMs();
@@ -170,6 +212,7 @@ void StopHookThread() {
     {
         std::lock_guard<std::mutex> lock(dataLock);
         matcher.ForgetOwn();
+        endWhenSettled = endingProgram = threadEnded = mouseRetrying = false;
     }
     CloseHandle(hookThread);
     hookThread = nullptr;
@@ -194,6 +237,10 @@ void DropHookSilently(int hookType) {
     if (layer::hookWindow) {
         layer::AskHookThread(layer::kMsgDropHook, static_cast<WPARAM>(hookType));
     }
+}
+
+int HookThreadPriority() {
+    return layer::hookThread ? GetThreadPriority(layer::hookThread) : THREAD_PRIORITY_ERROR_RETURN;
 }
 
 void WaitForHookThread() {

@@ -68,21 +68,42 @@ bool Install(HHOOK* hook, int type, HOOKPROC procedure) {
     return true;
 }
 
+// Whether the pointer moved since the watch last looked.
+bool PointerMoved() {
+    static POINT last = {};
+    POINT now = {};
+    if (!GetCursorPos(&now)) {
+        return false;
+    }
+    const bool moved = now.x != last.x || now.y != last.y;
+    last = now;
+    return moved;
+}
+
 // A lost hook leaves input that it never saw: the system's last-input time moves past the
 // last event the hooks saw. So does input that no keyboard hook is meant to see: pen and
 // touch, keys typed into an elevated window, keys a newer hook takes. Reinstalling for
 // those would put the layer ahead of programs that rely on being first, so only a hook
-// that misses the layer's own probe is installed again.
+// that misses the layer's own probe is installed again. Without a mouse hook the mouse's
+// own moves are such input too; a probe at every look while the user moves the mouse
+// would send keys through every program's hooks twice a second, so a look that finds the
+// pointer moved asks nothing, and keys a lost hook missed meanwhile are found at the next
+// look without a move.
 void WatchHook() {
+    const bool moved = PointerMoved();
     LASTINPUTINFO input = {sizeof(input), 0};
     if (!GetLastInputInfo(&input) || static_cast<LONG>(input.dwTime - lastSeenAt) <= 0) {
+        return;
+    }
+    if (!mouseHook && moved) {
+        lastSeenAt = input.dwTime;
         return;
     }
     if (!KeyboardHookAnswers()) {
         Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook);
     }
-    if (!mouseHook || !MouseHookAnswers()) {
-        Install(&mouseHook, WH_MOUSE_LL, MouseHook);
+    if (mouseHook && !MouseHookAnswers() && !InstallMouseHook()) {
+        MouseHookMissing();
     }
     lastSeenAt = GetTickCount();
 }

@@ -29,6 +29,15 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     if (!StartHookThread()) {
         return FALSE;
     }
+    // Without its hook a mouse button would go on reaching programs as if nothing took it.
+    if (IsMouseButton(vk)) {
+        mouseHookReady = false;  // unless the hook thread answers
+        AskHookThread(kMsgMouseHook, 1);
+        if (!mouseHookReady) {
+            LetHookThreadEnd();
+            return FALSE;
+        }
+    }
     // The system's registration is the cross-process reservation: it refuses a combination
     // another program holds, and reports the key where the hook does not see it.
     request = {nextReservation, ReservedModifiers(modifiers, vk), vk, FALSE, ERROR_SUCCESS};
@@ -38,9 +47,7 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     }
     if (!request.result && !IsMouseButton(vk) &&
         ReservationRefusalStands(modifiers, vk, request.error)) {
-        if (KeyUpHotKeyCount() == 0) {
-            StopHookThread();
-        }
+        LetHookThreadEnd();
         return FALSE;
     }
     {
@@ -58,18 +65,23 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk) {
 BOOL UnregisterKeyUpHotKey(HWND window, int id) {
     bool known = false;
     bool none = false;
+    bool mouseDone = false;
     int reservation = kNoReservation;
     {
         std::lock_guard<std::mutex> lock(dataLock);
+        const bool mouseNeeded = matcher.NeedsMouseHook();
         known = matcher.Remove(window, id, &reservation);
         none = matcher.Count() == 0;
+        mouseDone = mouseNeeded && !matcher.NeedsMouseHook();
     }
     if (reservation != kNoReservation && hookThread) {
         request.reservation = reservation;
         AskHookThread(kMsgRelease);
     }
     if (none) {
-        StopHookThread();
+        LetHookThreadEnd();
+    } else if (mouseDone && hookThread) {
+        AskHookThread(kMsgMouseHook, 0);
     }
     return known;
 }

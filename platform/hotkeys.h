@@ -36,8 +36,10 @@
 // The mouse's middle, back and forward buttons (VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2) are
 // registered as keys are, and reported and swallowed alike by a low-level mouse hook on the
 // same thread; the system's hot keys know no mouse buttons, so nothing is reserved for them.
-// The left and right buttons always pass and cannot be registered. The watch looks after
-// the mouse hook as after the keyboard's, with a probe of its own (a move by nothing).
+// The left and right buttons always pass and cannot be registered. The mouse hook is in
+// place only while a mouse button is registered (the system waits for it at every move of
+// the mouse), and a mouse button's registration fails when it cannot be installed. The
+// watch looks after it as after the keyboard's, with a probe of its own (a move by nothing).
 //
 // Register and unregister from one thread at a time (the agent has one).
 #include <windows.h>
@@ -67,9 +69,21 @@ BOOL RegisterKeyUpHotKey(HWND window, int id, UINT modifiers, UINT vk);
 // exists.
 BOOL UnregisterKeyUpHotKey(HWND window, int id);
 
-// Number of registrations this process holds; the hook and its thread exist exactly
-// while it is not 0.
+// Number of registrations this process holds. The hooks and their thread go with the last
+// one, unless a mouse button whose press was swallowed is still held: then they stay until
+// its release (at most a few seconds), and a program that ends meanwhile waits for it too.
+// They also stay while the mouse hook is retried for the notice window (below).
 int KeyUpHotKeyCount();
+
+// What the layer posts to the notice window as wParam: the mouse hook could not be
+// installed, or was lost and could not be put back, so the mouse buttons reach programs and
+// registering one fails; and, once after that, it works again, so mouse buttons can be
+// registered again (those refused meanwhile are not taken by themselves). The layer tries
+// again now and then as long as there is a notice window.
+constexpr WPARAM kMouseHookMissing = 0;
+constexpr WPARAM kMouseHookWorks = 1;
+// Sets the window that is told, and the message; nullptr tells no one.
+void SetHookNotice(HWND window, UINT message);
 
 // keybd_event for the process's own keystrokes: the event passes the layer's hook once,
 // untouched, and the system's own hot keys step aside for it, whatever it matches, when it
@@ -103,6 +117,14 @@ void SetInjector(Injector injector);
 void WaitForHookThread();
 // Calls the keyboard hook's procedure as the system would, to time its own work.
 LRESULT CallKeyboardHook(KBDLLHOOKSTRUCT* event);
+// The system refuses the mouse hook, as when installing it fails, until told otherwise.
+void RefuseMouseHook(bool refuse);
+// Whether the layer's mouse hook is in place now.
+bool MouseHookInstalled();
+// The hook thread's priority; THREAD_PRIORITY_ERROR_RETURN without a thread.
+int HookThreadPriority();
+// Ends the layer as the end of the program does.
+void EndAsTheProgramEnds();
 }  // namespace test_access
 
 }  // namespace platform
