@@ -62,11 +62,22 @@ void OnCreate(HWND window) {
     AddTrayIcon(window);
 }
 
+constexpr wchar_t kLatchesKeptAtExit[] =
+    L"管理者として実行中のウィンドウが前面にあるため、ShiftとCtrlを戻せませんでした。\n"
+    L"OKを押すと、もう一度戻してから終了します。";
+
 // Latches first, so Shift and Ctrl are released while the hot keys still hold the
-// buttons; then the keys go back to the system and the icon leaves the tray.
+// buttons; then the keys go back to the system and the icon leaves the tray. A release
+// the system refused would leave Shift or Ctrl down in every program after the agent is
+// gone: the box takes the front from the window that refused it, and then it is tried again.
 void OnDestroy(HWND window) {
-    ResetLatches();
+    const bool released = ResetLatches();
     UnregisterAllHotKeys(window);
+    if (!released) {
+        platform::Os().MessageBoxW(nullptr, kLatchesKeptAtExit, kAgentWindowTitle,
+                                   MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+        ResetLatches();
+    }
     if (trayRetryPending) {
         platform::Os().KillTimer(window, TIMER_TRAY_RETRY);
         trayRetryPending = false;

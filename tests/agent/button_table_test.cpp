@@ -218,10 +218,11 @@ TEST_F(ButtonTableTest, ReloadUnregistersTheOldSetThenRegistersTheNewAndResetsLa
                             "RegisterHotKey(0, 0x1008, 0xC2)",
                             "RegisterHotKey(16, 0x100C, 0xC2)",
                             "RegisterHotKey(32, 0x100A, 0xC2)",
-                            "keybd_event(16, 0, 0, 1)",
-                            "keybd_event(16, 0, 2, 1)",
-                            "keybd_event(17, 0, 0, 1)",
-                            "keybd_event(17, 0, 2, 1)",
+                            "SendKeyEvents(4)",
+                            "key(16, 0, 1)",
+                            "key(16, 2, 1)",
+                            "key(17, 0, 1)",
+                            "key(17, 2, 1)",
                         }));
     EXPECT_FALSE(shiftLatch);
     // The id of a button follows the new numbering.

@@ -25,8 +25,8 @@ namespace {
 
 const std::wstring kButtonPath = std::wstring(kProductKeyPath) + L"\\40C1";
 
-const Calls kResetLatches = {"keybd_event(16, 0, 0, 1)", "keybd_event(16, 0, 2, 1)",
-                             "keybd_event(17, 0, 0, 1)", "keybd_event(17, 0, 2, 1)"};
+const Calls kResetLatches = {"SendKeyEvents(4)", "key(16, 0, 1)", "key(16, 2, 1)", "key(17, 0, 1)",
+                             "key(17, 2, 1)"};
 const Calls kRegisterButton = {"RegisterHotKey(0, 0x1008, 0xC1)",
                                "RegisterHotKey(16, 0x100C, 0xC1)",
                                "RegisterHotKey(32, 0x100A, 0xC1)"};
@@ -198,6 +198,37 @@ TEST_F(AgentWindowTest, ExitReleasesLatchesFreesHotKeysRemovesTheIconAndQuitsWit
     EXPECT_EQ(code, 0u);
 }
 
+// The box that says so takes the front from the elevated window, as a real one does.
+class ElevatedInFrontOs : public testing_support::RecordingOs {
+  public:
+    int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) override {
+        foregroundElevated = false;
+        return RecordingOs::MessageBoxW(owner, text, caption, type);
+    }
+};
+
+// Ending over an elevated window would leave Shift down in every program once the agent
+// is gone: the user is told, and the release is made again once the box is in front.
+TEST_F(AgentWindowTest, ExitOverAnElevatedWindowReleasesTheLatchesAfterTellingTheUser) {
+    ElevatedInFrontOs elevated;  // receives the calls from here on
+    Start();
+    shiftLatch = true;
+    elevated.calls.clear();
+    elevated.foregroundElevated = true;
+
+    EXPECT_EQ(Send(WM_COMMAND, IDM_EXIT), 0);
+
+    EXPECT_FALSE(shiftLatch);
+    const Calls calls = elevated.calls;
+    ASSERT_EQ(calls.size(), 11u) << ::testing::PrintToString(calls);
+    EXPECT_EQ(calls[0], "Shell_NotifyIcon(1, id 1, flags 0x10, message 0, no icon)");
+    EXPECT_EQ(Calls(calls.begin() + 1, calls.begin() + 4), kUnregisterButton);
+    EXPECT_EQ(calls[4].rfind("MessageBox(", 0), 0u);
+    EXPECT_NE(calls[4].find("0x50030)"), std::string::npos) << "warning, in front, on top";
+    EXPECT_EQ(Calls(calls.begin() + 5, calls.begin() + 10), kResetLatches);
+    EXPECT_EQ(calls[10].rfind("Shell_NotifyIcon(2,", 0), 0u);
+}
+
 TEST_F(AgentWindowTest, SettingsCommandStartsTheCustomizerFromTheAgentFolder) {
     Start();
 
@@ -270,8 +301,7 @@ TEST_F(AgentWindowTest, AFailedIconAddIsRetriedOnItsOwnTimerBesideAPress) {
     Send(WM_TIMER, TIMER_TRAY_RETRY);  // one that was already queued: the icon is there
     EXPECT_TRUE(os.calls.empty());
     Send(WM_TIMER, TIMER_PRESS);
-    EXPECT_EQ(os.CallsStartingWith("keybd_event(72"),
-              (Calls{"keybd_event(72, 0, 0, 1)", "keybd_event(72, 0, 2, 1)"}));
+    EXPECT_EQ(os.CallsStartingWith("key(72"), (Calls{"key(72, 0, 1)", "key(72, 2, 1)"}));
 }
 
 TEST_F(AgentWindowTest, AcceleratorCommandsChangeNothing) {
@@ -303,9 +333,8 @@ TEST_F(AgentWindowTest, HotKeyAndTimerMessagesReachTheClassifier) {
 
     os.calls.clear();
     EXPECT_EQ(Send(WM_TIMER, 4711), 0);  // any timer id is the press timer
-    EXPECT_EQ(os.calls,
-              (Calls{"KillTimer(1025)", "keybd_event(2, 0, 2, 0)", "keybd_event(91, 0, 2, 0)",
-                     "keybd_event(72, 0, 0, 1)", "keybd_event(72, 0, 2, 1)"}));
+    EXPECT_EQ(os.calls, (Calls{"KillTimer(1025)", "SendKeyEvents(4)", "key(2, 2, 0)",
+                               "key(91, 2, 0)", "key(72, 0, 1)", "key(72, 2, 1)"}));
 }
 
 TEST_F(AgentWindowTest, PrivateMessagesReachTheButtonTable) {
