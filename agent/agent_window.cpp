@@ -6,6 +6,7 @@
 #include "agent/button_table.h"
 #include "agent/classifier.h"
 #include "agent/latches.h"
+#include "agent/session_watch.h"
 #include "agent/start_customizer.h"
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
@@ -60,6 +61,7 @@ void OnCreate(HWND window) {
         LoadImageW(agentInstance, MAKEINTRESOURCEW(IDI_AGENT), IMAGE_ICON, 16, 16, 0));
     trayRetryPending = false;
     AddTrayIcon(window);
+    WatchSession(window);
 }
 
 constexpr wchar_t kLatchesKeptAtExit[] =
@@ -71,6 +73,7 @@ constexpr wchar_t kLatchesKeptAtExit[] =
 // the system refused would leave Shift or Ctrl down in every program after the agent is
 // gone: the box takes the front from the window that refused it, and then it is tried again.
 void OnDestroy(HWND window) {
+    StopWatchingSession(window);
     const bool released = ResetLatches();
     UnregisterAllHotKeys(window);
     if (!released) {
@@ -228,6 +231,9 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         case MSG_TRAY:
             OnTray(window, wParam, lParam);
+            return 0;
+        case WM_WTSSESSION_CHANGE:
+            HandleSessionChange(wParam);
             return 0;
         case MSG_RELOAD:
             HandleReload();

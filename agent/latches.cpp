@@ -31,16 +31,21 @@ void AddLatch(std::vector<platform::KeyStroke>* strokes, bool latched, BYTE key)
 
 // Sending into an elevated window is refused without a word (the system may even count
 // the events as taken), so the window in front is asked first.
-bool SetLatches(bool shift, bool ctrl, const std::vector<platform::KeyStroke>& before) {
+bool SetLatches(bool shift, bool ctrl, const std::vector<platform::KeyStroke>& before,
+                LatchNotice notice) {
     if (platform::Os().ForegroundIsElevated()) {
-        ShowTrayNotice(kElevatedInFront);
+        if (notice == LatchNotice::Tell) {
+            ShowTrayNotice(kElevatedInFront);
+        }
         return false;
     }
     std::vector<platform::KeyStroke> strokes = before;
     AddLatch(&strokes, shift, VK_SHIFT);
     AddLatch(&strokes, ctrl, VK_CONTROL);
     if (platform::Os().SendKeyEvents(strokes) < strokes.size()) {
-        ShowTrayNotice(kKeysRefused);
+        if (notice == LatchNotice::Tell) {
+            ShowTrayNotice(kKeysRefused);
+        }
         return false;
     }
     shiftLatch = shift;
@@ -52,8 +57,8 @@ bool ApplyLatches() {
     return SetLatches(shiftLatch, ctrlLatch);
 }
 
-bool ResetLatches() {
-    return SetLatches(false, false);
+bool ResetLatches(LatchNotice notice) {
+    return SetLatches(false, false, {}, notice);
 }
 
 }  // namespace kestrel

@@ -3,6 +3,7 @@
 #include "agent/agent_window.h"
 
 #include <gtest/gtest.h>
+#include <wtsapi32.h>
 
 #include <string>
 #include <vector>
@@ -114,7 +115,8 @@ TEST_F(AgentWindowTest, StartUpAddsTheIconRegistersTheButtonsAndReleasesTheLatch
 
     EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
                               kAllowCustomizerMessages,
-                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "WTSRegisterSessionNotification(0)"},
                               kRegisterButton,
                               kResetLatches}));
     ASSERT_TRUE(agentWindow);
@@ -158,7 +160,8 @@ TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
 
     EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
                               kAllowCustomizerMessages,
-                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "WTSRegisterSessionNotification(0)"},
                               kRegisterButton,
                               kResetLatches}));
     EXPECT_EQ(os.hotKeyWindows, std::vector<HWND>(3, agentWindow));
@@ -190,7 +193,8 @@ TEST_F(AgentWindowTest, ExitReleasesLatchesFreesHotKeysRemovesTheIconAndQuitsWit
 
     EXPECT_FALSE(IsWindow(agentWindow));
     EXPECT_FALSE(shiftLatch);
-    EXPECT_EQ(os.calls, Join({kResetLatches,
+    EXPECT_EQ(os.calls, Join({{"WTSUnRegisterSessionNotification"},
+                              kResetLatches,
                               kUnregisterButton,
                               {"Shell_NotifyIcon(2, id 1, flags 0x3, message 32868, icon)"}}));
     WPARAM code = 99;
@@ -220,13 +224,41 @@ TEST_F(AgentWindowTest, ExitOverAnElevatedWindowReleasesTheLatchesAfterTellingTh
 
     EXPECT_FALSE(shiftLatch);
     const Calls calls = elevated.calls;
-    ASSERT_EQ(calls.size(), 11u) << ::testing::PrintToString(calls);
-    EXPECT_EQ(calls[0], "Shell_NotifyIcon(1, id 1, flags 0x10, message 0, no icon)");
-    EXPECT_EQ(Calls(calls.begin() + 1, calls.begin() + 4), kUnregisterButton);
-    EXPECT_EQ(calls[4].rfind("MessageBox(", 0), 0u);
-    EXPECT_NE(calls[4].find("0x50030)"), std::string::npos) << "warning, in front, on top";
-    EXPECT_EQ(Calls(calls.begin() + 5, calls.begin() + 10), kResetLatches);
-    EXPECT_EQ(calls[10].rfind("Shell_NotifyIcon(2,", 0), 0u);
+    ASSERT_EQ(calls.size(), 12u) << ::testing::PrintToString(calls);
+    EXPECT_EQ(calls[1], "Shell_NotifyIcon(1, id 1, flags 0x10, message 0, no icon)");
+    EXPECT_EQ(Calls(calls.begin() + 2, calls.begin() + 5), kUnregisterButton);
+    EXPECT_EQ(calls[5].rfind("MessageBox(", 0), 0u);
+    EXPECT_NE(calls[5].find("0x50030)"), std::string::npos) << "warning, in front, on top";
+    EXPECT_EQ(Calls(calls.begin() + 6, calls.begin() + 11), kResetLatches);
+    EXPECT_EQ(calls[11].rfind("Shell_NotifyIcon(2,", 0), 0u);
+}
+
+// A lock lets go of both latches. Behind the lock screen the system may take no key from
+// the agent; then the release is made once the session is back, and nobody is told.
+TEST_F(AgentWindowTest, ALockOrASwitchAwayReleasesBothLatches) {
+    Start();
+    for (WPARAM away : {WTS_SESSION_LOCK, WTS_CONSOLE_DISCONNECT, WTS_REMOTE_DISCONNECT}) {
+        shiftLatch = ctrlLatch = true;
+        os.calls.clear();
+        EXPECT_EQ(Send(WM_WTSSESSION_CHANGE, away), 0);
+        EXPECT_EQ(os.calls, kResetLatches) << away;
+        EXPECT_FALSE(shiftLatch || ctrlLatch) << away;
+    }
+    os.calls.clear();
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON);
+    EXPECT_TRUE(os.calls.empty()) << "nothing owed, nothing sent";
+
+    shiftLatch = true;
+    os.keysTaken = 0;
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK);
+    EXPECT_TRUE(shiftLatch);
+    EXPECT_TRUE(os.CallsStartingWith("Shell_NotifyIcon").empty());
+    os.keysTaken = UINT_MAX;
+    os.calls.clear();
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);
+    EXPECT_EQ(os.calls, kResetLatches);
+    EXPECT_FALSE(shiftLatch);
 }
 
 TEST_F(AgentWindowTest, SettingsCommandStartsTheCustomizerFromTheAgentFolder) {
