@@ -40,16 +40,24 @@ void AddTrayIcon(HWND window) {
     }
 }
 
-// A customizer started at a lower integrity level than the agent may still reach it with
-// these, and with nothing else.
-void AllowCustomizerMessages(HWND window) {
+// A program below the agent's integrity level may send it only what the taskbar sends
+// when it comes back. Run as administrator, the agent must take no orders from programs
+// with normal rights: any of them can write a command under the user's settings, and a
+// reload or a restored button would have the agent run it as administrator. At the
+// normal level the customizer reaches the agent as before, also from below.
+void FilterMessages(HWND window) {
+    platform::Os().ChangeWindowMessageFilterEx(window, taskbarCreatedMessage, MSGFLT_ALLOW,
+                                               nullptr);
+    if (platform::Os().OwnIntegrityLevel() > SECURITY_MANDATORY_MEDIUM_RID) {
+        return;
+    }
     for (UINT message : {MSG_RELOAD, MSG_RELEASE_TEMP, MSG_RESTORE_TEMP}) {
         platform::Os().ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
     }
 }
 
 void OnCreate(HWND window) {
-    AllowCustomizerMessages(window);
+    FilterMessages(window);
     trayIconData = {};
     // The desktop's record is larger than the handheld's; every field set is the same.
     trayIconData.cbSize = sizeof(trayIconData);

@@ -31,10 +31,14 @@ const Calls kResetLatches = {"SendKeyEvents(4)", "key(16, 0, 1)", "key(16, 2, 1)
 const Calls kRegisterButton = {"RegisterHotKey(0, 0x1008, 0xC1)",
                                "RegisterHotKey(16, 0x100C, 0xC1)",
                                "RegisterHotKey(32, 0x100A, 0xC1)"};
-// A customizer at a lower integrity level may send these three, and nothing else.
-const Calls kAllowCustomizerMessages = {"ChangeWindowMessageFilterEx(45000, 1)",
-                                        "ChangeWindowMessageFilterEx(45001, 1)",
-                                        "ChangeWindowMessageFilterEx(45002, 1)"};
+// What programs at a lower integrity level may send the agent: the taskbar's return always,
+// and the customizer's three messages only to an agent at the normal level.
+std::string AllowFromBelow(UINT message) {
+    return "ChangeWindowMessageFilterEx(" + std::to_string(message) + ", 1)";
+}
+const Calls kAllowCustomizerMessages = {AllowFromBelow(RegisterWindowMessageW(L"TaskbarCreated")),
+                                        AllowFromBelow(45000), AllowFromBelow(45001),
+                                        AllowFromBelow(45002)};
 const Calls kUnregisterButton = {"UnregisterHotKey(0)", "UnregisterHotKey(16)",
                                  "UnregisterHotKey(32)"};
 
@@ -148,6 +152,25 @@ class ReloadDuringTrayCallOs : public testing_support::RecordingOs {
         return RecordingOs::RegisterHotKey(window, id, modifiers, vk);
     }
 };
+
+// Run as administrator, the agent takes no reload or button from programs with normal
+// rights, which can all write commands into the settings; the taskbar still reaches it.
+TEST_F(AgentWindowTest, AnElevatedAgentLetsOnlyTheTaskbarsReturnThroughFromBelow) {
+    os.integrityLevel = SECURITY_MANDATORY_HIGH_RID;
+    Start();
+    DestroyWindow(agentWindow);
+    os.calls.clear();
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+
+    EXPECT_EQ(os.CallsStartingWith("ChangeWindowMessageFilterEx"),
+              (Calls{AllowFromBelow(RegisterWindowMessageW(L"TaskbarCreated"))}));
+
+    DestroyWindow(agentWindow);
+    os.integrityLevel = SECURITY_MANDATORY_SYSTEM_RID;
+    os.calls.clear();
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(os.CallsStartingWith("ChangeWindowMessageFilterEx").size(), 1u);
+}
 
 TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
     testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
