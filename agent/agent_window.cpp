@@ -22,13 +22,24 @@ namespace {
 // The taskbar broadcasts this when it starts, after a logon or when Explorer comes back.
 UINT taskbarCreatedMessage = 0;
 bool trayRetryPending = false;
+// The taskbar took version 4 for the icon, and reports its mouse events in that form.
+bool trayVersion4 = false;
+
+// Each icon the taskbar adds starts at version 0 and is asked for version 4 again.
+bool AddTrayIconOnce() {
+    if (!platform::Os().Shell_NotifyIconW(NIM_ADD, &trayIconData)) {
+        return false;
+    }
+    trayIconData.uVersion = NOTIFYICON_VERSION_4;
+    trayVersion4 = platform::Os().Shell_NotifyIconW(NIM_SETVERSION, &trayIconData) != FALSE;
+    return true;
+}
 
 // An add fails while there is no taskbar yet, and also when the icon is still there (a
 // taskbar that only redrew sends its message too); the modify tells the two apart, so
 // the retry timer never runs on for an icon that is shown.
 void AddTrayIcon(HWND window) {
-    if (platform::Os().Shell_NotifyIconW(NIM_ADD, &trayIconData) ||
-        platform::Os().Shell_NotifyIconW(NIM_MODIFY, &trayIconData)) {
+    if (AddTrayIconOnce() || platform::Os().Shell_NotifyIconW(NIM_MODIFY, &trayIconData)) {
         if (trayRetryPending) {
             platform::Os().KillTimer(window, TIMER_TRAY_RETRY);
             trayRetryPending = false;
@@ -65,9 +76,13 @@ void OnCreate(HWND window) {
     trayIconData.uID = kTrayIconId;
     trayIconData.uFlags = NIF_MESSAGE | NIF_ICON;
     trayIconData.uCallbackMessage = MSG_TRAY;
-    trayIconData.hIcon = static_cast<HICON>(
-        LoadImageW(agentInstance, MAKEINTRESOURCEW(IDI_AGENT), IMAGE_ICON, 16, 16, 0));
+    // The taskbar shows small icons at the screen's resolution: the image of that size, or
+    // the one nearest it scaled.
+    trayIconData.hIcon = static_cast<HICON>(LoadImageW(agentInstance, MAKEINTRESOURCEW(IDI_AGENT),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0));
     trayRetryPending = false;
+    trayVersion4 = false;
     AddTrayIcon(window);
     WatchSession(window);
 }
@@ -94,6 +109,10 @@ void OnDestroy(HWND window) {
         trayRetryPending = false;
     }
     platform::Os().Shell_NotifyIconW(NIM_DELETE, &trayIconData);
+    if (trayIconData.hIcon) {
+        DestroyIcon(trayIconData.hIcon);
+        trayIconData.hIcon = nullptr;
+    }
     PostQuitMessage(0);
 }
 
@@ -135,8 +154,11 @@ void ShowTrayMenu(HWND window, bool atPointer) {
     DestroyMenu(menu);
 }
 
-// The icon is added without a version, so the mouse message itself comes in lParam.
-void OnTray(HWND window, WPARAM iconId, LPARAM mouseMessage) {
+// At version 4 lParam holds the event and the icon's id, and wParam where it happened;
+// at version 0 (a taskbar that refused version 4) wParam is the id and lParam the event.
+void OnTray(HWND window, WPARAM wParam, LPARAM lParam) {
+    const UINT_PTR iconId = trayVersion4 ? HIWORD(lParam) : wParam;
+    const LPARAM mouseMessage = trayVersion4 ? LOWORD(lParam) : lParam;
     if (iconId != kTrayIconId) {
         return;
     }

@@ -120,6 +120,7 @@ TEST_F(AgentWindowTest, StartUpAddsTheIconRegistersTheButtonsAndReleasesTheLatch
     EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
                               kAllowCustomizerMessages,
                               {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)",
                                "WTSRegisterSessionNotification(0)"},
                               kRegisterButton,
                               kResetLatches}));
@@ -184,6 +185,7 @@ TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
     EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
                               kAllowCustomizerMessages,
                               {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)",
                                "WTSRegisterSessionNotification(0)"},
                               kRegisterButton,
                               kResetLatches}));
@@ -314,7 +316,8 @@ TEST_F(AgentWindowTest, TrayMenuOpensAtTheWorkAreasLowerRightCornerAndAMessageFo
         os.workArea = c.work;
         os.calls.clear();
 
-        EXPECT_EQ(Send(MSG_TRAY, kTrayIconId, WM_LBUTTONDOWN), 0);
+        EXPECT_EQ(Send(MSG_TRAY, MAKEWPARAM(1000, 700), MAKELPARAM(WM_LBUTTONDOWN, kTrayIconId)),
+                  0);
 
         EXPECT_EQ(os.calls, (Calls{"SetForegroundWindow(window)", c.menu, "PostMessage(0, 0, 0)"}));
     }
@@ -326,8 +329,60 @@ TEST_F(AgentWindowTest, ARestartedTaskbarGetsTheIconAgain) {
 
     EXPECT_EQ(Send(RegisterWindowMessageW(L"TaskbarCreated")), 0);
 
-    EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"}));
+    EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)"}));
     EXPECT_EQ(os.lastNotifyIcon.hWnd, agentWindow);
+    EXPECT_EQ(os.lastNotifyIcon.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+}
+
+// The taskbar takes version 4: the event and the icon's id come in lParam. A taskbar that
+// refuses it sends the id in wParam and the event in lParam, as before.
+class RefusesVersionOs : public testing_support::RecordingOs {
+  public:
+    BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) override {
+        const BOOL result = RecordingOs::Shell_NotifyIconW(message, data);
+        return message == NIM_SETVERSION ? FALSE : result;
+    }
+};
+
+TEST_F(AgentWindowTest, TrayEventsAreReadInTheFormTheTaskbarTook) {
+    os.screen = {0, 0, 1024, 768};
+    os.workArea = {0, 0, 1024, 728};
+    Start();
+    const WPARAM anchor = MAKEWPARAM(1000, 740);
+    Send(MSG_TRAY, anchor, MAKELPARAM(WM_LBUTTONDOWN, kTrayIconId));
+    Send(MSG_TRAY, anchor, MAKELPARAM(WM_LBUTTONDOWN, 2));
+    Send(MSG_TRAY, kTrayIconId, WM_LBUTTONDOWN);  // the old form means icon 0 now
+    EXPECT_EQ(os.CallsStartingWith("TrackPopupMenuEx"),
+              (Calls{"TrackPopupMenuEx(0x28, 1024, 728)"}));
+    DestroyWindow(agentWindow);
+
+    RefusesVersionOs refusing;  // receives the calls from here on
+    refusing.screen = os.screen;
+    refusing.workArea = os.workArea;
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+    Send(MSG_TRAY, anchor, MAKELPARAM(WM_LBUTTONDOWN, kTrayIconId));
+    Send(MSG_TRAY, kTrayIconId, WM_LBUTTONDOWN);
+    EXPECT_EQ(refusing.CallsStartingWith("TrackPopupMenuEx"),
+              (Calls{"TrackPopupMenuEx(0x28, 1024, 728)"}));
+}
+
+// The icon has the size the taskbar shows, and is freed when the agent ends.
+TEST_F(AgentWindowTest, TheIconHasTheSystemsSmallIconSizeAndIsFreedAtTheEnd) {
+    Start();
+    const HICON icon = trayIconData.hIcon;
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP mask = {};
+    GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXSMICON));
+
+    Send(WM_COMMAND, IDM_EXIT);
+
+    EXPECT_FALSE(GetIconInfo(icon, &info)) << "the icon outlives the agent";
+    EXPECT_EQ(trayIconData.hIcon, nullptr);
 }
 
 // At a slow logon the taskbar is not there yet. The retry has a timer of its own, which
@@ -349,6 +404,7 @@ TEST_F(AgentWindowTest, AFailedIconAddIsRetriedOnItsOwnTimerBesideAPress) {
     os.calls.clear();
     Send(WM_TIMER, TIMER_TRAY_RETRY);
     EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)",
                                "KillTimer(1026)"}));
     EXPECT_TRUE(pressActive);
 
