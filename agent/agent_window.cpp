@@ -7,6 +7,7 @@
 #include "agent/classifier.h"
 #include "agent/hook_notice.h"
 #include "agent/latches.h"
+#include "agent/session_watch.h"
 #include "agent/start_customizer.h"
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
@@ -22,13 +23,24 @@ namespace {
 // The taskbar broadcasts this when it starts, after a logon or when Explorer comes back.
 UINT taskbarCreatedMessage = 0;
 bool trayRetryPending = false;
+// The taskbar took version 4 for the icon, and reports its mouse events in that form.
+bool trayVersion4 = false;
+
+// Each icon the taskbar adds starts at version 0 and is asked for version 4 again.
+bool AddTrayIconOnce() {
+    if (!platform::Os().Shell_NotifyIconW(NIM_ADD, &trayIconData)) {
+        return false;
+    }
+    trayIconData.uVersion = NOTIFYICON_VERSION_4;
+    trayVersion4 = platform::Os().Shell_NotifyIconW(NIM_SETVERSION, &trayIconData) != FALSE;
+    return true;
+}
 
 // An add fails while there is no taskbar yet, and also when the icon is still there (a
 // taskbar that only redrew sends its message too); the modify tells the two apart, so
 // the retry timer never runs on for an icon that is shown.
 void AddTrayIcon(HWND window) {
-    if (platform::Os().Shell_NotifyIconW(NIM_ADD, &trayIconData) ||
-        platform::Os().Shell_NotifyIconW(NIM_MODIFY, &trayIconData)) {
+    if (AddTrayIconOnce() || platform::Os().Shell_NotifyIconW(NIM_MODIFY, &trayIconData)) {
         if (trayRetryPending) {
             platform::Os().KillTimer(window, TIMER_TRAY_RETRY);
             trayRetryPending = false;
@@ -40,16 +52,24 @@ void AddTrayIcon(HWND window) {
     }
 }
 
-// A customizer started at a lower integrity level than the agent may still reach it with
-// these, and with nothing else.
-void AllowCustomizerMessages(HWND window) {
+// A program below the agent's integrity level may send it only what the taskbar sends
+// when it comes back. Run as administrator, the agent must take no orders from programs
+// with normal rights: any of them can write a command under the user's settings, and a
+// reload or a restored button would have the agent run it as administrator. At the
+// normal level the customizer reaches the agent as before, also from below.
+void FilterMessages(HWND window) {
+    platform::Os().ChangeWindowMessageFilterEx(window, taskbarCreatedMessage, MSGFLT_ALLOW,
+                                               nullptr);
+    if (platform::Os().OwnIntegrityLevel() > SECURITY_MANDATORY_MEDIUM_RID) {
+        return;
+    }
     for (UINT message : {MSG_RELOAD, MSG_RELEASE_TEMP, MSG_RESTORE_TEMP}) {
         platform::Os().ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr);
     }
 }
 
 void OnCreate(HWND window) {
-    AllowCustomizerMessages(window);
+    FilterMessages(window);
     trayIconData = {};
     // The desktop's record is larger than the handheld's; every field set is the same.
     trayIconData.cbSize = sizeof(trayIconData);
@@ -57,22 +77,43 @@ void OnCreate(HWND window) {
     trayIconData.uID = kTrayIconId;
     trayIconData.uFlags = NIF_MESSAGE | NIF_ICON;
     trayIconData.uCallbackMessage = MSG_TRAY;
-    trayIconData.hIcon = static_cast<HICON>(
-        LoadImageW(agentInstance, MAKEINTRESOURCEW(IDI_AGENT), IMAGE_ICON, 16, 16, 0));
+    // The taskbar shows small icons at the screen's resolution: the image of that size, or
+    // the one nearest it scaled.
+    trayIconData.hIcon = static_cast<HICON>(LoadImageW(agentInstance, MAKEINTRESOURCEW(IDI_AGENT),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0));
     trayRetryPending = false;
+    trayVersion4 = false;
     AddTrayIcon(window);
+    WatchSession(window);
 }
 
+constexpr wchar_t kLatchesKeptAtExit[] =
+    L"管理者として実行中のウィンドウが前面にあるため、ShiftとCtrlを戻せませんでした。\n"
+    L"OKを押すと、もう一度戻してから終了します。";
+
 // Latches first, so Shift and Ctrl are released while the hot keys still hold the
-// buttons; then the keys go back to the system and the icon leaves the tray.
+// buttons; then the keys go back to the system and the icon leaves the tray. A release
+// the system refused would leave Shift or Ctrl down in every program after the agent is
+// gone: the box takes the front from the window that refused it, and then it is tried again.
 void OnDestroy(HWND window) {
-    ResetLatches();
+    StopWatchingSession(window);
+    const bool released = ResetLatches();
     UnregisterAllHotKeys(window);
+    if (!released) {
+        platform::Os().MessageBoxW(nullptr, kLatchesKeptAtExit, kAgentWindowTitle,
+                                   MB_OK | MB_ICONWARNING | MB_SETFOREGROUND | MB_TOPMOST);
+        ResetLatches();
+    }
     if (trayRetryPending) {
         platform::Os().KillTimer(window, TIMER_TRAY_RETRY);
         trayRetryPending = false;
     }
     platform::Os().Shell_NotifyIconW(NIM_DELETE, &trayIconData);
+    if (trayIconData.hIcon) {
+        DestroyIcon(trayIconData.hIcon);
+        trayIconData.hIcon = nullptr;
+    }
     PostQuitMessage(0);
 }
 
@@ -114,8 +155,11 @@ void ShowTrayMenu(HWND window, bool atPointer) {
     DestroyMenu(menu);
 }
 
-// The icon is added without a version, so the mouse message itself comes in lParam.
-void OnTray(HWND window, WPARAM iconId, LPARAM mouseMessage) {
+// At version 4 lParam holds the event and the icon's id, and wParam where it happened;
+// at version 0 (a taskbar that refused version 4) wParam is the id and lParam the event.
+void OnTray(HWND window, WPARAM wParam, LPARAM lParam) {
+    const UINT_PTR iconId = trayVersion4 ? HIWORD(lParam) : wParam;
+    const LPARAM mouseMessage = trayVersion4 ? LOWORD(lParam) : lParam;
     if (iconId != kTrayIconId) {
         return;
     }
@@ -218,6 +262,9 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return 0;
         case MSG_TRAY:
             OnTray(window, wParam, lParam);
+            return 0;
+        case WM_WTSSESSION_CHANGE:
+            HandleSessionChange(wParam);
             return 0;
         case MSG_RELOAD:
             HandleReload();

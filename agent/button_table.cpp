@@ -84,7 +84,7 @@ void ReadSlot(ButtonBinding& binding, int n) {
 void ReadBinding(ButtonBinding& binding) {
     wchar_t path[256];
     wsprintfW(path, kButtonKeyFormat, kProductKeyPath, binding.keyName);
-    if (!SettingsKey::OpenKey(path)) {
+    if (!SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, path)) {
         return;
     }
     DWORD enabled = 0;
@@ -99,7 +99,7 @@ void ReadBinding(ButtonBinding& binding) {
 
 // A missing value keeps the time in force.
 void ReadPressTimes() {
-    if (!SettingsKey::OpenKey(kProductKeyPath)) {
+    if (!SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, kProductKeyPath)) {
         return;
     }
     SettingsKey::ReadDword(kValueDoubleTime, doubleTime);

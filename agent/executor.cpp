@@ -22,15 +22,43 @@ namespace kestrel {
 
 namespace {
 
-// The key-up that opens every key sequence names this fixed code, not the button's.
+using Strokes = std::vector<platform::KeyStroke>;
+
+// The key-up that opens a handheld button's key sequence names this fixed code, not the
+// button's. On a desktop it is the right mouse button's code and would end a right-drag.
 constexpr BYTE kSequenceReleaseKey = 2;
 
-void SendKey(BYTE vk, DWORD flags, ULONG_PTR extraInfo) {
-    platform::Os().keybd_event(vk, 0, flags, extraInfo);
+void AddKey(Strokes* strokes, BYTE vk, DWORD flags, ULONG_PTR extraInfo) {
+    strokes->push_back({vk, flags, extraInfo});
+}
+
+// The one call that sends a group; what went in is not awaited by anyone here.
+void SendGroup(const Strokes& strokes) {
+    if (!strokes.empty()) {
+        platform::Os().SendKeyEvents(strokes);
+    }
 }
 
 BYTE LowByte(uint32_t vk) {
     return static_cast<BYTE>(vk & 0xFF);
+}
+
+bool IsHandheldButton(uint32_t vk) {
+    return !platform::IsDesktopKey(vk);
+}
+
+// A handheld button arrives with left Win, always. A desktop key or a mouse button comes
+// with whatever Win the user holds, on either side, or none: exactly those are let go.
+void AddWinReleases(Strokes* strokes, uint32_t vk) {
+    if (IsHandheldButton(vk)) {
+        AddKey(strokes, VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        return;
+    }
+    for (BYTE win : {VK_LWIN, VK_RWIN}) {
+        if (platform::Os().GetAsyncKeyState(win) & 0x8000) {
+            AddKey(strokes, win, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        }
+    }
 }
 
 void RunDeviceCommand(const std::wstring& command) {
@@ -49,55 +77,22 @@ void RunDeviceCommand(const std::wstring& command) {
     }
 }
 
-struct SteppedAside {
-    int32_t id;
-    uint32_t vk;
-};
-
-// A sequence may type the key of one of the agent's own buttons (F13 recorded for F13):
-// it would come back as a press of that button and type itself again without end. Such
-// buttons step aside while the sequence is typed, as the standard button's replay does.
-std::vector<SteppedAside> StepAsideFor(const std::vector<KeyEvent>& events) {
-    std::vector<SteppedAside> aside;
-    for (const ButtonBinding& binding : buttonTable) {
-        if (binding.enabled != 1 || binding.hotKeyId == kNoHotKeyId) {
-            continue;
-        }
-        for (const KeyEvent& event : events) {
-            if (event.vk == LowByte(binding.vk)) {
-                aside.push_back({binding.hotKeyId, binding.vk});
-                UnregisterButtonHotKeys(agentWindow, binding.hotKeyId);
-                break;
-            }
-        }
+// The button's hot key arrived with Win, so Win is released before the sequence is typed;
+// what the command types is the settings contract's to say. The hot-key layer lets each
+// typed key pass once, so a sequence that types one of the agent's own buttons does not
+// press it.
+void TypeKeySequence(uint32_t vk, const std::wstring& command) {
+    Strokes strokes;
+    if (IsHandheldButton(vk)) {
+        AddKey(&strokes, kSequenceReleaseKey, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     }
-    return aside;
-}
-
-// After a reload in between, an id may name another button or none, whose hot keys the
-// new table holds already.
-void StepBack(const std::vector<SteppedAside>& aside) {
-    for (const SteppedAside& button : aside) {
-        const ButtonBinding* binding = FindBindingById(button.id);
-        if (binding && binding->vk == button.vk) {
-            RegisterButtonHotKeys(agentWindow, button.id, button.vk);
-        }
-    }
-}
-
-// The button's hot key arrived as Win plus the button, so both are released before the
-// sequence is typed; what the command types is the settings contract's to say.
-void TypeKeySequence(const std::wstring& command) {
-    const std::vector<KeyEvent> events = KeySequenceEvents(command);
-    const std::vector<SteppedAside> aside = StepAsideFor(events);
-    SendKey(kSequenceReleaseKey, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    for (const KeyEvent& event : events) {
+    AddWinReleases(&strokes, vk);
+    for (const KeyEvent& event : KeySequenceEvents(command)) {
         const DWORD flags =
             (event.up ? KEYEVENTF_KEYUP : 0) | (event.extended ? KEYEVENTF_EXTENDEDKEY : 0);
-        SendKey(event.vk, flags, kExtraInfoOwnKey);
+        AddKey(&strokes, event.vk, flags, kExtraInfoOwnKey);
     }
-    StepBack(aside);
+    SendGroup(strokes);
 }
 
 // Replays the button as the platform reports it (Win plus the button's code, or a desktop
@@ -106,42 +101,41 @@ void TypeKeySequence(const std::wstring& command) {
 // the button's hot keys stay as they are and the replay never comes back as a new press.
 void ReplayStandardButton(uint32_t vk) {
     const BYTE v = LowByte(vk);
+    Strokes strokes;
     if (platform::IsMouseButton(vk)) {
         platform::Os().SendMouseButton(vk, false, kExtraInfoPassThrough);
         platform::Os().SendMouseButton(vk, true, kExtraInfoPassThrough);
     } else if (platform::IsDesktopKey(vk)) {
         // A desktop keyboard sends such a key on its own: it is passed on alone, and a Win
         // the user may still hold is left as it is.
-        SendKey(v, 0, kExtraInfoPassThrough);
-        SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        AddKey(&strokes, v, 0, kExtraInfoPassThrough);
+        AddKey(&strokes, v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     } else {
-        SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-        SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-        SendKey(VK_LWIN, 0, kExtraInfoPassThrough);
-        SendKey(v, 0, kExtraInfoPassThrough);
-        SendKey(v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-        SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        AddKey(&strokes, v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        AddKey(&strokes, VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        AddKey(&strokes, VK_LWIN, 0, kExtraInfoPassThrough);
+        AddKey(&strokes, v, 0, kExtraInfoPassThrough);
+        AddKey(&strokes, v, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        AddKey(&strokes, VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     }
+    SendGroup(strokes);
     Trace(L"ID %x : tyoe %x", currentId, vk);
 }
 
-// Only a capital "S" or "C" toggles a latch; anything else just re-applies them.
+// Only a capital "S" or "C" toggles a latch; anything else just re-applies them. The
+// releases go in the latches' group, so a refused group leaves the latches as they were.
 void ToggleLatch(uint32_t vk, const std::wstring& command) {
+    Strokes releases;
     // A mouse button has no key to let go of; a key-up of its code would be a keystroke.
     if (!platform::IsMouseButton(vk)) {
-        SendKey(LowByte(vk), KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+        AddKey(&releases, LowByte(vk), KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     }
-    SendKey(VK_LWIN, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    SendKey(VK_SHIFT, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
-    SendKey(VK_CONTROL, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+    AddWinReleases(&releases, vk);
+    AddKey(&releases, VK_SHIFT, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
+    AddKey(&releases, VK_CONTROL, KEYEVENTF_KEYUP, kExtraInfoPassThrough);
     const wchar_t first = command.empty() ? L'\0' : command[0];
-    if (first == L'S') {
-        shiftLatch = !shiftLatch;
-    }
-    if (first == L'C') {
-        ctrlLatch = !ctrlLatch;
-    }
-    ApplyLatches();
+    SetLatches(first == L'S' ? !shiftLatch : shiftLatch, first == L'C' ? !ctrlLatch : ctrlLatch,
+               releases);
 }
 
 }  // namespace
@@ -167,7 +161,7 @@ void ExecuteAction(int pressKind) {
             RunDeviceCommand(slot.command);
             break;
         case kActionKeySequence:
-            TypeKeySequence(slot.command);
+            TypeKeySequence(vk, slot.command);
             break;
         case kActionStandardButton:
             ReplayStandardButton(vk);

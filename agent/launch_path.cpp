@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <mutex>
 #include <string>
 
 #include "agent/agent_state.h"
+#include "agent/failure_queue.h"
 #include "common/settings_schema.h"
 #include "platform/os_calls.h"
 
@@ -13,9 +15,11 @@ namespace kestrel {
 
 namespace {
 
-// Set while a failure box is up: a button pressed again on a program that cannot start
-// must not pile up boxes.
-volatile LONG failureShown = 0;
+// Failures wait here for the box, which the agent's thread fills and the box's thread
+// empties. The data lives on the heap and is never destroyed: a box still open at exit
+// must never meet freed data.
+std::mutex& failuresLock = *new std::mutex;
+FailureQueue& failures = *new FailureQueue;
 
 std::wstring FailureText(const wchar_t* path, DWORD error) {
     std::wstring text = L"プログラムを起動できませんでした。\n\n";
@@ -32,27 +36,35 @@ std::wstring FailureText(const wchar_t* path, DWORD error) {
     return text;
 }
 
-// The box runs its modal loop on this thread of its own, never on the agent's: a press
-// that comes while it is up is classified by the agent as usual, not inside the box. It
-// calls the system directly, as nothing may outlive a test's stand-in for it.
-DWORD WINAPI ShowFailure(LPVOID context) {
-    auto* text = static_cast<std::wstring*>(context);
-    MessageBoxW(nullptr, text->c_str(), kAgentWindowTitle,
-                MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
-    delete text;
-    InterlockedExchange(&failureShown, 0);
-    return 0;
+// The boxes run their modal loop on this thread of their own, never on the agent's: a
+// press that comes while one is up is classified by the agent as usual, not inside the box.
+// It calls the system directly, as nothing may outlive a test's stand-in for it.
+DWORD WINAPI ShowFailures(LPVOID) {
+    for (;;) {
+        std::wstring text;
+        {
+            std::lock_guard<std::mutex> lock(failuresLock);
+            if (!failures.Next(&text)) {
+                return 0;
+            }
+        }
+        MessageBoxW(nullptr, text.c_str(), kAgentWindowTitle,
+                    MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    }
 }
 
 void ReportFailure(const wchar_t* path, DWORD error) {
-    if (InterlockedCompareExchange(&failureShown, 1, 0) != 0) {
-        return;
+    const std::wstring text = FailureText(path, error);
+    {
+        std::lock_guard<std::mutex> lock(failuresLock);
+        if (!failures.Add(text)) {
+            return;
+        }
     }
-    auto* text = new std::wstring(FailureText(path, error));
-    HANDLE thread = CreateThread(nullptr, 0, ShowFailure, text, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, ShowFailures, nullptr, 0, nullptr);
     if (!thread) {
-        delete text;
-        InterlockedExchange(&failureShown, 0);
+        std::lock_guard<std::mutex> lock(failuresLock);
+        failures.Abandon();
         return;
     }
     CloseHandle(thread);

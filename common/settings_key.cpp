@@ -80,42 +80,61 @@ bool WriteBool(const wchar_t* name, bool flag) {
     return WriteDword(name, flag ? 1 : 0);
 }
 
+namespace {
+
+// A command may name %VARIABLES% when stored as REG_EXPAND_SZ; its expansion must fit the
+// block as the stored text must.
+bool ExpandInPlace(wchar_t (&text)[kStringChars]) {
+    wchar_t expanded[kStringChars] = {};
+    const DWORD needed = ExpandEnvironmentStringsW(text, expanded, kStringChars);
+    if (needed == 0 || needed > static_cast<DWORD>(kStringChars)) {
+        return false;
+    }
+    std::memcpy(text, expanded, sizeof(expanded));
+    return true;
+}
+
+}  // namespace
+
 bool ReadString(const wchar_t* name, wchar_t (&buffer)[kStringChars]) {
     if (!keyOpen) {
         return false;
     }
-    wchar_t local[kStringChars] = {};
-    DWORD type = REG_SZ;
+    wchar_t local[kStringChars + 1] = {};
+    DWORD type = REG_NONE;
     DWORD size = kStringBytes;
     if (RegQueryValueExW(keyHandle, name, nullptr, &type, reinterpret_cast<BYTE*>(local), &size) !=
-        ERROR_SUCCESS) {
+            ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ)) {
         return false;
     }
-    // Other programs may store data without a terminator, of odd length or of another
-    // type; the caller always gets a terminated string, cut at the last whole character.
+    // Other programs may store text without a terminator or of odd length; the caller
+    // always gets a terminated string, cut at the last whole character.
     const DWORD chars = size / sizeof(wchar_t);
-    if (chars == 0 || local[0] == L'\0') {
-        buffer[0] = L'\0';
-        return true;
+    wchar_t text[kStringChars] = {};
+    std::memcpy(text, local, chars * sizeof(wchar_t));
+    text[chars < kStringChars ? chars : kStringChars - 1] = L'\0';
+    if (type == REG_EXPAND_SZ && !ExpandInPlace(text)) {
+        return false;
     }
-    std::memcpy(buffer, local, size);
-    buffer[chars < kStringChars ? chars : kStringChars - 1] = L'\0';
+    std::memcpy(buffer, text, sizeof(text));
     return true;
 }
 
+// Only a REG_DWORD of 4 bytes is a number; text such as "0" or other bytes would be read
+// as some other number, so they count as missing.
 bool ReadDword(const wchar_t* name, DWORD& result) {
     if (!keyOpen) {
         return false;
     }
-    BYTE bytes[sizeof(DWORD)] = {};
-    DWORD type = REG_DWORD;
-    DWORD size = sizeof(bytes);
-    if (RegQueryValueExW(keyHandle, name, nullptr, &type, bytes, &size) != ERROR_SUCCESS) {
+    DWORD value = 0;
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(value);
+    if (RegQueryValueExW(keyHandle, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof(value)) {
         return false;
     }
-    // Shorter data is zero-extended: bytes past `size` stay 0.
-    DWORD value = 0;
-    std::memcpy(&value, bytes, size);
     result = value;
     return true;
 }

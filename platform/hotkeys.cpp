@@ -92,3 +92,45 @@ int KeyUpHotKeyCount() {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+// Each event gets its pass once before the group goes out, as SendKeyEvent gives it; those
+// the system did not take are no longer awaited.
+UINT SendKeyEvents(const KeyStroke* strokes, UINT count) {
+    if (!strokes || count == 0) {
+        return 0;
+    }
+    if (hookThread) {
+        std::lock_guard<std::mutex> lock(dataLock);
+        for (UINT i = 0; i < count; ++i) {
+            matcher.ExpectOwn(strokes[i].vk, (strokes[i].flags & KEYEVENTF_KEYUP) != 0,
+                              strokes[i].extraInfo, GetTickCount());
+        }
+    }
+    UINT sent = count;
+    if (injector) {
+        for (UINT i = 0; i < count; ++i) {
+            injector(strokes[i].vk, 0, strokes[i].flags, strokes[i].extraInfo);
+        }
+    } else {
+        std::vector<INPUT> inputs(count);
+        for (UINT i = 0; i < count; ++i) {
+            inputs[i].type = INPUT_KEYBOARD;
+            inputs[i].ki.wVk = strokes[i].vk;
+            inputs[i].ki.dwFlags = strokes[i].flags;
+            inputs[i].ki.dwExtraInfo = strokes[i].extraInfo;
+        }
+        sent = SendInput(count, inputs.data(), sizeof(INPUT));
+    }
+    if (sent < count && hookThread) {
+        std::lock_guard<std::mutex> lock(dataLock);
+        for (UINT i = sent; i < count; ++i) {
+            matcher.DropOwn(strokes[i].vk, (strokes[i].flags & KEYEVENTF_KEYUP) != 0,
+                            strokes[i].extraInfo);
+        }
+    }
+    return sent;
+}
+
+}  // namespace platform

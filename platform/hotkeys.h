@@ -103,6 +103,18 @@ void ForgetOwnEvent(INPUT input);
 // cursor where it is: it passes the layer's mouse hook once.
 void SendMouseButtonEvent(UINT vk, bool up, ULONG_PTR extraInfo);
 
+// One key event of a group that SendKeyEvents sends; scan code 0.
+struct KeyStroke {
+    BYTE vk;
+    DWORD flags;  // KEYEVENTF_KEYUP, KEYEVENTF_EXTENDEDKEY
+    ULONG_PTR extraInfo;
+};
+
+// SendKeyEvent for a group of events, sent with one SendInput so that nothing the user
+// types falls between them. Returns how many went in; the system refuses events (and may
+// still answer as if it took them) while a window of a higher integrity level is in front.
+UINT SendKeyEvents(const KeyStroke* strokes, UINT count);
+
 // For tests only.
 namespace test_access {
 // The system removes a hook (WH_KEYBOARD_LL or WH_MOUSE_LL) without a word, as Windows

@@ -2,8 +2,10 @@
 
 #include <shldisp.h>
 #include <shobjidl.h>
+#include <wtsapi32.h>
 
 #include "platform/hotkeys.h"
+#include "platform/integrity.h"
 
 namespace platform {
 
@@ -121,6 +123,30 @@ HRESULT OsCalls::ToggleDesktop() {
 BOOL OsCalls::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                           PCHANGEFILTERSTRUCT status) {
     return ::ChangeWindowMessageFilterEx(window, message, action, status);
+}
+
+UINT OsCalls::SendKeyEvents(const std::vector<KeyStroke>& strokes) {
+    return platform::SendKeyEvents(strokes.data(), static_cast<UINT>(strokes.size()));
+}
+
+SHORT OsCalls::GetAsyncKeyState(int vk) {
+    return ::GetAsyncKeyState(vk);
+}
+
+bool OsCalls::ForegroundIsElevated() {
+    return ForegroundAboveLevel(CurrentIntegrityLevel());
+}
+
+DWORD OsCalls::OwnIntegrityLevel() {
+    return CurrentIntegrityLevel();
+}
+
+BOOL OsCalls::WTSRegisterSessionNotification(HWND window, DWORD flags) {
+    return ::WTSRegisterSessionNotification(window, flags);
+}
+
+BOOL OsCalls::WTSUnRegisterSessionNotification(HWND window) {
+    return ::WTSUnRegisterSessionNotification(window);
 }
 
 namespace {

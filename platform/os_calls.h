@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/hotkeys.h"
 #include "platform/sip.h"
 
 namespace platform {
@@ -66,6 +67,20 @@ class OsCalls {
     // Lets one message reach a window from programs at a lower integrity level.
     virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                              PCHANGEFILTERSTRUCT status);
+
+    // A group of the process's own key events, sent in one go through the hot-key layer;
+    // how many went in.
+    virtual UINT SendKeyEvents(const std::vector<KeyStroke>& strokes);
+    // The system's state of a key at this moment.
+    virtual SHORT GetAsyncKeyState(int vk);
+    // Whether the window in front belongs to a program above this one's integrity level:
+    // the system keeps this program's injected events from it.
+    virtual bool ForegroundIsElevated();
+    // This program's integrity level (SECURITY_MANDATORY_*_RID).
+    virtual DWORD OwnIntegrityLevel();
+    // Notifications of this session's lock and switches (WM_WTSSESSION_CHANGE).
+    virtual BOOL WTSRegisterSessionNotification(HWND window, DWORD flags);
+    virtual BOOL WTSUnRegisterSessionNotification(HWND window);
 };
 
 // The object that receives the calls now.

@@ -79,7 +79,8 @@ message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
 wait_for no-sheet
 
 # The tray menu opens with its lower right corner at that of the work area.
-message agent post 32868 1 0x201 # MSG_TRAY, icon 1, WM_LBUTTONDOWN
+# MSG_TRAY in the form of the icon's version 4: where (1000, 740), then WM_LBUTTONDOWN on icon 1.
+message agent post 32868 0x2E403E8 0x10201
 sleep 2 # the menu shows; another process cannot see a menu of Wine's
 import -window root -crop 320x240+704+528 +repage "$out/agent-tray-menu.png"
 log "wrote docs/screenshots/agent-tray-menu.png"

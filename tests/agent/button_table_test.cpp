@@ -160,6 +160,82 @@ TEST_F(ButtonTableTest, SlotsTakeTypeAndCommandOnlyWhenSwitchedOnWithOne) {
     EXPECT_EQ(second.slots[2].command, L"");
 }
 
+// Only a REG_DWORD of 4 bytes is a number and only REG_SZ or REG_EXPAND_SZ a command; any
+// other value counts as missing. "0" stored as text must not switch a button on.
+TEST_F(ButtonTableTest, ValuesOfAnotherTypeCountAsMissing) {
+    using testing_support::SetValue;
+    const std::wstring c1 = kBase + L"\\40C1";
+    const std::wstring c2 = kBase + L"\\40C2";
+    SetString(HKEY_CURRENT_USER, c1, L"Enabled", L"0");
+    const DWORD one = 1;
+    SetValue(HKEY_CURRENT_USER, c2, L"Enabled", REG_BINARY, &one, sizeof(one));
+    Slot(L"40C2", 0, 1, kActionProgram, L"x");
+    SetValue(HKEY_CURRENT_USER, c2, L"Mode_1", REG_DWORD, &one, 2);  // two bytes only
+    SetDword(HKEY_CURRENT_USER, c2, L"Enabled_1", 1);
+    SetString(HKEY_CURRENT_USER, c2, L"Cmd_1", L"#A#");
+    SetDword(HKEY_CURRENT_USER, c2, L"Enabled_2", 1);
+    SetDword(HKEY_CURRENT_USER, c2, L"Mode_2", kActionKeySequence);
+    const wchar_t multi[] = L"#B#\0\0";
+    SetValue(HKEY_CURRENT_USER, c2, L"Cmd_2", REG_MULTI_SZ, multi, sizeof(multi));
+    const ULONGLONG wide = 300;
+    SetValue(HKEY_CURRENT_USER, kBase, L"DoubleTime", REG_QWORD, &wide, sizeof(wide));
+    SetString(HKEY_CURRENT_USER, kBase, L"HoldTime", L"9");
+
+    ASSERT_TRUE(LoadButtons(kWindow));
+
+    ASSERT_EQ(buttonTable.size(), 2u);
+    EXPECT_EQ(buttonTable[0].enabled, 0) << "text \"0\" is no number";
+    EXPECT_EQ(buttonTable[1].enabled, 0) << "four bytes of another type are no number";
+    EXPECT_EQ(buttonTable[1].slots[0].command, L"x");
+    EXPECT_EQ(buttonTable[1].slots[1].enabled, 1);
+    EXPECT_TRUE(buttonTable[1].slots[1].command.empty()) << "a short mode is missing";
+    EXPECT_TRUE(buttonTable[1].slots[2].command.empty()) << "a list is no command";
+    EXPECT_EQ(doubleTime, kDefaultDoubleTime);
+    EXPECT_EQ(holdTime, kDefaultHoldTime);
+}
+
+TEST_F(ButtonTableTest, AnExpandableCommandIsExpandedAndOneTooLongCountsAsMissing) {
+    using testing_support::SetValue;
+    const std::wstring c1 = kBase + L"\\40C1";
+    Button(L"40C1", 1);
+    Slot(L"40C1", 0, 1, kActionProgram, L"");
+    Slot(L"40C1", 1, 1, kActionProgram, L"kept");
+    SetEnvironmentVariableW(L"KESTREL_TEST_TOOLS", L"C:\\Tools");
+    SetEnvironmentVariableW(L"KESTREL_TEST_LONG", std::wstring(200, L'L').c_str());
+    const wchar_t path[] = L"%KESTREL_TEST_TOOLS%\\run.exe";
+    SetValue(HKEY_CURRENT_USER, c1, L"Cmd_0", REG_EXPAND_SZ, path, sizeof(path));
+    const wchar_t tooLong[] = L"%KESTREL_TEST_LONG%%KESTREL_TEST_LONG%";
+    SetValue(HKEY_CURRENT_USER, c1, L"Cmd_1", REG_EXPAND_SZ, tooLong, sizeof(tooLong));
+
+    ASSERT_TRUE(LoadButtons(kWindow));
+
+    EXPECT_EQ(buttonTable[0].slots[0].command, L"C:\\Tools\\run.exe");
+    EXPECT_TRUE(buttonTable[0].slots[1].command.empty());
+    SetEnvironmentVariableW(L"KESTREL_TEST_TOOLS", nullptr);
+    SetEnvironmentVariableW(L"KESTREL_TEST_LONG", nullptr);
+}
+
+// Reading asks for reading only: a key the user may read but not change still loads,
+// and nothing the agent reads is ever created.
+class OpensRecordingOs : public RecordingOs {
+  public:
+    LONG RegOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, HKEY* key) override {
+        opens.push_back(Narrow(path) + (access == KEY_READ ? " read" : " other"));
+        return RecordingOs::RegOpenKeyExW(root, path, options, access, key);
+    }
+    std::vector<std::string> opens;
+};
+
+TEST_F(ButtonTableTest, TheSettingsAreOpenedForReadingOnly) {
+    OpensRecordingOs opening;  // receives the calls from here on
+    Button(L"40C1", 1);
+
+    ASSERT_TRUE(LoadButtons(kWindow));
+
+    const std::string base = RecordingOs::Narrow(kProductKeyPath);
+    EXPECT_EQ(opening.opens, (Calls{base + "\\40C1 read", base + " read"}));
+}
+
 TEST_F(ButtonTableTest, MissingSettingsStartTheCustomizerAndRegisterNothing) {
     EXPECT_FALSE(LoadButtons(kWindow));
     EXPECT_TRUE(buttonTable.empty());
@@ -218,10 +294,11 @@ TEST_F(ButtonTableTest, ReloadUnregistersTheOldSetThenRegistersTheNewAndResetsLa
                             "RegisterHotKey(0, 0x1008, 0xC2)",
                             "RegisterHotKey(16, 0x100C, 0xC2)",
                             "RegisterHotKey(32, 0x100A, 0xC2)",
-                            "keybd_event(16, 0, 0, 1)",
-                            "keybd_event(16, 0, 2, 1)",
-                            "keybd_event(17, 0, 0, 1)",
-                            "keybd_event(17, 0, 2, 1)",
+                            "SendKeyEvents(4)",
+                            "key(16, 0, 1)",
+                            "key(16, 2, 1)",
+                            "key(17, 0, 1)",
+                            "key(17, 2, 1)",
                         }));
     EXPECT_FALSE(shiftLatch);
     // The id of a button follows the new numbering.

@@ -62,13 +62,16 @@ class FakeClockOs : public testing_support::RecordingOs {
     }
     // Only the key-down that types an action's key tells the story; the releases that
     // come before every key sequence would only repeat it.
-    void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) override {
-        RecordingOs::keybd_event(vk, scan, flags, extraInfo);
-        auto action = actionOfKey.find(vk);
-        if (flags == 0 && action != actionOfKey.end()) {
-            Note(action->second);
-            atAction.push_back({pressActive, doublePending, timerRunning});
+    UINT SendKeyEvents(const std::vector<platform::KeyStroke>& strokes) override {
+        const UINT sent = RecordingOs::SendKeyEvents(strokes);
+        for (const platform::KeyStroke& stroke : strokes) {
+            auto action = actionOfKey.find(stroke.vk);
+            if (stroke.flags == 0 && action != actionOfKey.end()) {
+                Note(action->second);
+                atAction.push_back({pressActive, doublePending, timerRunning});
+            }
         }
+        return sent;
     }
 
     void Wait(DWORD ms) {

@@ -129,6 +129,32 @@ TEST_F(InjectedKeysTest, AKeySequenceArrivesAfterTheReleasesAsTheAgentsOwnKeys) 
                                       "11 up 1", "D down 1", "D up 1"));
 }
 
+// The layer lets each of the agent's own keys pass once: a sequence that types the
+// button's own key reaches the system and never comes back as a press of the button.
+TEST_F(InjectedKeysTest, ASequenceTypingTheButtonsOwnKeyDoesNotPressTheButton) {
+    RegisterButtonHotKeys(window, 0, 0xC1);
+
+    Run(kActionKeySequence, L"$C1");
+
+    EXPECT_THAT(seenKeys, ElementsAre("2 up 0", "5B up 0", "C1 down 1", "C1 up 1"));
+    EXPECT_THAT(hotKeyMessages, IsEmpty());
+    UnregisterButtonHotKeys(window, 0);
+}
+
+// A desktop key comes with the Win the user holds, here the right one: that one is let go,
+// and no key-up of code 2 (the right mouse button's) goes out.
+TEST_F(InjectedKeysTest, ADesktopKeysSequenceReleasesTheRightWinHeldAndNoCodeTwo) {
+    buttonTable[0].vk = VK_F14;
+    keybd_event(VK_RWIN, 0, 0, 0);
+    Settle();
+    seenKeys.clear();
+
+    Run(kActionKeySequence, L"#B#");
+
+    EXPECT_THAT(seenKeys, ElementsAre("5C up 0", "42 down 1", "42 up 1"));
+    EXPECT_EQ(GetAsyncKeyState(VK_RWIN) & 0x8000, 0);
+}
+
 TEST_F(InjectedKeysTest, TheStartKeyCommandTapsTheWindowsKey) {
     Run(kActionDeviceCommand, L"1");
 

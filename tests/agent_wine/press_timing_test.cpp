@@ -35,6 +35,12 @@ class TimedKeysOs : public platform::OsCalls {
             typed.push_back({vk, NowMs()});
         }
     }
+    UINT SendKeyEvents(const std::vector<platform::KeyStroke>& strokes) override {
+        for (const platform::KeyStroke& stroke : strokes) {
+            keybd_event(stroke.vk, 0, stroke.flags, stroke.extraInfo);
+        }
+        return static_cast<UINT>(strokes.size());
+    }
 };
 
 class PressTimingTest : public ::testing::Test {

@@ -56,11 +56,11 @@ class TransitionTraceTest : public ::testing::Test {
                 // "yyyy/MM/dd HH:mm:ss " comes first, "\n)" last.
                 seen.push_back("trace " +
                                call.substr(trace.size() + 20, call.size() - trace.size() - 22));
-            } else if (call.rfind("keybd_event(", 0) == 0) {
-                if (call.find(", 0, 0, 1)") != std::string::npos) {
-                    seen.push_back("action " + call.substr(12, call.find(',') - 12));
+            } else if (call.rfind("key(", 0) == 0) {
+                if (call.find(", 0, 1)") != std::string::npos) {
+                    seen.push_back("action " + call.substr(4, call.find(',') - 4));
                 }
-            } else {
+            } else if (call.rfind("SendKeyEvents(", 0) != 0) {
                 seen.push_back(call);
             }
         }

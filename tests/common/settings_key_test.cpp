@@ -93,9 +93,10 @@ TEST_F(SettingsKeyTest, ForeignStringDataIsAlwaysTerminated) {
     // An odd number of bytes: the half character is dropped.
     const wchar_t abc[] = {L'a', L'b', L'c'};
     StoreRaw(L"Odd", REG_SZ, abc, 5);
-    // Another type: its bytes are taken as characters, terminated after the data.
+    // Another type is no string, even where its bytes would read as one.
     const BYTE bytes[] = {'H', 0, 'i', 0};
     StoreRaw(L"Binary", REG_BINARY, bytes, sizeof(bytes));
+    StoreRaw(L"List", REG_MULTI_SZ, L"Hi\0", 8);
 
     wchar_t text[kStringChars];
     wmemset(text, L'#', kStringChars);
@@ -104,9 +105,35 @@ TEST_F(SettingsKeyTest, ForeignStringDataIsAlwaysTerminated) {
     wmemset(text, L'#', kStringChars);
     ASSERT_TRUE(SettingsKey::ReadString(L"Odd", text));
     EXPECT_STREQ(text, L"ab");
-    wmemset(text, L'#', kStringChars);
-    ASSERT_TRUE(SettingsKey::ReadString(L"Binary", text));
-    EXPECT_STREQ(text, L"Hi");
+    wcscpy(text, L"kept");
+    EXPECT_FALSE(SettingsKey::ReadString(L"Binary", text));
+    EXPECT_FALSE(SettingsKey::ReadString(L"List", text));
+    EXPECT_STREQ(text, L"kept");
+}
+
+TEST_F(SettingsKeyTest, AnExpandableStringIsExpandedWithinTheBlock) {
+    SetEnvironmentVariableW(L"KESTREL_TEST_PART", L"part");
+    StoreRaw(L"Expand", REG_EXPAND_SZ, L"a\\%KESTREL_TEST_PART%", 44);
+    StoreRaw(L"Unknown", REG_EXPAND_SZ, L"%KESTREL_TEST_NONE%", 40);
+    const std::wstring longText(250, L'x');
+    const std::wstring growing = longText + L"%KESTREL_TEST_PART%";
+    StoreRaw(L"Growing", REG_EXPAND_SZ, growing.c_str(),
+             static_cast<DWORD>((growing.size() + 1) * 2));
+    StoreRaw(L"Plain", REG_SZ, L"%KESTREL_TEST_PART%", 40);
+
+    wchar_t text[kStringChars] = {};
+    ASSERT_TRUE(SettingsKey::ReadString(L"Expand", text));
+    EXPECT_STREQ(text, L"a\\part");
+    ASSERT_TRUE(SettingsKey::ReadString(L"Unknown", text));
+    EXPECT_STREQ(text, L"%KESTREL_TEST_NONE%") << "an unknown name stays as it is";
+    ASSERT_TRUE(SettingsKey::ReadString(L"Plain", text));
+    EXPECT_STREQ(text, L"%KESTREL_TEST_PART%") << "REG_SZ is never expanded";
+    // 250 + 4 characters fit; grown past 259 they would be a different command.
+    SetEnvironmentVariableW(L"KESTREL_TEST_PART", std::wstring(20, L'y').c_str());
+    wcscpy(text, L"kept");
+    EXPECT_FALSE(SettingsKey::ReadString(L"Growing", text));
+    EXPECT_STREQ(text, L"kept");
+    SetEnvironmentVariableW(L"KESTREL_TEST_PART", nullptr);
 }
 
 TEST_F(SettingsKeyTest, StringLongerThanTheBlockIsRefusedAndBufferKept) {
@@ -137,24 +164,29 @@ TEST_F(SettingsKeyTest, NumbersRoundTripAsFourBytesLeastSignificantFirst) {
     EXPECT_TRUE(flag);
 }
 
-TEST_F(SettingsKeyTest, ReadDwordTakesShortDataZeroExtendedAndRefusesLongData) {
+TEST_F(SettingsKeyTest, ReadDwordTakesOnlyADwordOfFourBytes) {
     const BYTE four[] = {1, 2, 3, 4};
     StoreRaw(L"FourBinary", REG_BINARY, four, 4);
+    StoreRaw(L"FourText", REG_SZ, L"0", 4);
     const BYTE two[] = {0x34, 0x12};
-    StoreRaw(L"TwoBytes", REG_BINARY, two, 2);
+    StoreRaw(L"TwoBytes", REG_DWORD, two, 2);
     StoreRaw(L"SixBytes", REG_SZ, L"ab", 6);
+    const ULONGLONG wide = 7;
+    StoreRaw(L"Qword", REG_QWORD, &wide, sizeof(wide));
+    StoreRaw(L"Dword", REG_DWORD, four, 4);
 
-    DWORD number = 0xFFFFFFFF;
-    EXPECT_TRUE(SettingsKey::ReadDword(L"FourBinary", number));
+    DWORD number = 55;
+    for (const wchar_t* name :
+         {L"FourBinary", L"FourText", L"TwoBytes", L"SixBytes", L"Qword", L"Missing"}) {
+        EXPECT_FALSE(SettingsKey::ReadDword(name, number)) << name;
+        EXPECT_EQ(number, 55u);
+    }
+    EXPECT_TRUE(SettingsKey::ReadDword(L"Dword", number));
     EXPECT_EQ(number, 0x04030201u);
-    number = 0xFFFFFFFF;
-    EXPECT_TRUE(SettingsKey::ReadDword(L"TwoBytes", number));
-    EXPECT_EQ(number, 0x1234u);
-    number = 55;
-    EXPECT_FALSE(SettingsKey::ReadDword(L"SixBytes", number));
-    EXPECT_EQ(number, 55u);
-    EXPECT_FALSE(SettingsKey::ReadDword(L"Missing", number));
-    EXPECT_EQ(number, 55u);
+    bool flag = true;
+    StoreRaw(L"OffAsText", REG_SZ, L"0", 4);
+    EXPECT_FALSE(SettingsKey::ReadBool(L"OffAsText", flag));
+    EXPECT_TRUE(flag) << "left alone";
 }
 
 TEST_F(SettingsKeyTest, OpeningAnotherKeyReleasesTheHeldOne) {

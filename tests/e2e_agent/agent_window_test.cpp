@@ -3,6 +3,7 @@
 #include "agent/agent_window.h"
 
 #include <gtest/gtest.h>
+#include <wtsapi32.h>
 
 #include <string>
 #include <vector>
@@ -25,15 +26,19 @@ namespace {
 
 const std::wstring kButtonPath = std::wstring(kProductKeyPath) + L"\\40C1";
 
-const Calls kResetLatches = {"keybd_event(16, 0, 0, 1)", "keybd_event(16, 0, 2, 1)",
-                             "keybd_event(17, 0, 0, 1)", "keybd_event(17, 0, 2, 1)"};
+const Calls kResetLatches = {"SendKeyEvents(4)", "key(16, 0, 1)", "key(16, 2, 1)", "key(17, 0, 1)",
+                             "key(17, 2, 1)"};
 const Calls kRegisterButton = {"RegisterHotKey(0, 0x1008, 0xC1)",
                                "RegisterHotKey(16, 0x100C, 0xC1)",
                                "RegisterHotKey(32, 0x100A, 0xC1)"};
-// A customizer at a lower integrity level may send these three, and nothing else.
-const Calls kAllowCustomizerMessages = {"ChangeWindowMessageFilterEx(45000, 1)",
-                                        "ChangeWindowMessageFilterEx(45001, 1)",
-                                        "ChangeWindowMessageFilterEx(45002, 1)"};
+// What programs at a lower integrity level may send the agent: the taskbar's return always,
+// and the customizer's three messages only to an agent at the normal level.
+std::string AllowFromBelow(UINT message) {
+    return "ChangeWindowMessageFilterEx(" + std::to_string(message) + ", 1)";
+}
+const Calls kAllowCustomizerMessages = {AllowFromBelow(RegisterWindowMessageW(L"TaskbarCreated")),
+                                        AllowFromBelow(45000), AllowFromBelow(45001),
+                                        AllowFromBelow(45002)};
 const Calls kUnregisterButton = {"UnregisterHotKey(0)", "UnregisterHotKey(16)",
                                  "UnregisterHotKey(32)"};
 
@@ -114,7 +119,9 @@ TEST_F(AgentWindowTest, StartUpAddsTheIconRegistersTheButtonsAndReleasesTheLatch
 
     EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
                               kAllowCustomizerMessages,
-                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)",
+                               "WTSRegisterSessionNotification(0)"},
                               kRegisterButton,
                               kResetLatches}));
     ASSERT_TRUE(agentWindow);
@@ -147,6 +154,25 @@ class ReloadDuringTrayCallOs : public testing_support::RecordingOs {
     }
 };
 
+// Run as administrator, the agent takes no reload or button from programs with normal
+// rights, which can all write commands into the settings; the taskbar still reaches it.
+TEST_F(AgentWindowTest, AnElevatedAgentLetsOnlyTheTaskbarsReturnThroughFromBelow) {
+    os.integrityLevel = SECURITY_MANDATORY_HIGH_RID;
+    Start();
+    DestroyWindow(agentWindow);
+    os.calls.clear();
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+
+    EXPECT_EQ(os.CallsStartingWith("ChangeWindowMessageFilterEx"),
+              (Calls{AllowFromBelow(RegisterWindowMessageW(L"TaskbarCreated"))}));
+
+    DestroyWindow(agentWindow);
+    os.integrityLevel = SECURITY_MANDATORY_SYSTEM_RID;
+    os.calls.clear();
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+    EXPECT_EQ(os.CallsStartingWith("ChangeWindowMessageFilterEx").size(), 1u);
+}
+
 TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
     testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
     testing_support::SetDword(HKEY_CURRENT_USER, kButtonPath, L"Enabled", 1);
@@ -158,7 +184,9 @@ TEST(AgentStartUpTest, AReloadSentBeforeTheWindowIsStoredRegistersNothing) {
 
     EXPECT_EQ(os.calls, Join({{"FindWindow(Kestrel, Kestrel)"},
                               kAllowCustomizerMessages,
-                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"},
+                              {"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)",
+                               "WTSRegisterSessionNotification(0)"},
                               kRegisterButton,
                               kResetLatches}));
     EXPECT_EQ(os.hotKeyWindows, std::vector<HWND>(3, agentWindow));
@@ -190,12 +218,72 @@ TEST_F(AgentWindowTest, ExitReleasesLatchesFreesHotKeysRemovesTheIconAndQuitsWit
 
     EXPECT_FALSE(IsWindow(agentWindow));
     EXPECT_FALSE(shiftLatch);
-    EXPECT_EQ(os.calls, Join({kResetLatches,
+    EXPECT_EQ(os.calls, Join({{"WTSUnRegisterSessionNotification"},
+                              kResetLatches,
                               kUnregisterButton,
                               {"Shell_NotifyIcon(2, id 1, flags 0x3, message 32868, icon)"}}));
     WPARAM code = 99;
     ASSERT_TRUE(QuitPosted(&code));
     EXPECT_EQ(code, 0u);
+}
+
+// The box that says so takes the front from the elevated window, as a real one does.
+class ElevatedInFrontOs : public testing_support::RecordingOs {
+  public:
+    int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) override {
+        foregroundElevated = false;
+        return RecordingOs::MessageBoxW(owner, text, caption, type);
+    }
+};
+
+// Ending over an elevated window would leave Shift down in every program once the agent
+// is gone: the user is told, and the release is made again once the box is in front.
+TEST_F(AgentWindowTest, ExitOverAnElevatedWindowReleasesTheLatchesAfterTellingTheUser) {
+    ElevatedInFrontOs elevated;  // receives the calls from here on
+    Start();
+    shiftLatch = true;
+    elevated.calls.clear();
+    elevated.foregroundElevated = true;
+
+    EXPECT_EQ(Send(WM_COMMAND, IDM_EXIT), 0);
+
+    EXPECT_FALSE(shiftLatch);
+    const Calls calls = elevated.calls;
+    ASSERT_EQ(calls.size(), 12u) << ::testing::PrintToString(calls);
+    EXPECT_EQ(calls[1], "Shell_NotifyIcon(1, id 1, flags 0x10, message 0, no icon)");
+    EXPECT_EQ(Calls(calls.begin() + 2, calls.begin() + 5), kUnregisterButton);
+    EXPECT_EQ(calls[5].rfind("MessageBox(", 0), 0u);
+    EXPECT_NE(calls[5].find("0x50030)"), std::string::npos) << "warning, in front, on top";
+    EXPECT_EQ(Calls(calls.begin() + 6, calls.begin() + 11), kResetLatches);
+    EXPECT_EQ(calls[11].rfind("Shell_NotifyIcon(2,", 0), 0u);
+}
+
+// A lock lets go of both latches. Behind the lock screen the system may take no key from
+// the agent; then the release is made once the session is back, and nobody is told.
+TEST_F(AgentWindowTest, ALockOrASwitchAwayReleasesBothLatches) {
+    Start();
+    for (WPARAM away : {WTS_SESSION_LOCK, WTS_CONSOLE_DISCONNECT, WTS_REMOTE_DISCONNECT}) {
+        shiftLatch = ctrlLatch = true;
+        os.calls.clear();
+        EXPECT_EQ(Send(WM_WTSSESSION_CHANGE, away), 0);
+        EXPECT_EQ(os.calls, kResetLatches) << away;
+        EXPECT_FALSE(shiftLatch || ctrlLatch) << away;
+    }
+    os.calls.clear();
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON);
+    EXPECT_TRUE(os.calls.empty()) << "nothing owed, nothing sent";
+
+    shiftLatch = true;
+    os.keysTaken = 0;
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK);
+    EXPECT_TRUE(shiftLatch);
+    EXPECT_TRUE(os.CallsStartingWith("Shell_NotifyIcon").empty());
+    os.keysTaken = UINT_MAX;
+    os.calls.clear();
+    Send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);
+    EXPECT_EQ(os.calls, kResetLatches);
+    EXPECT_FALSE(shiftLatch);
 }
 
 TEST_F(AgentWindowTest, SettingsCommandStartsTheCustomizerFromTheAgentFolder) {
@@ -228,7 +316,8 @@ TEST_F(AgentWindowTest, TrayMenuOpensAtTheWorkAreasLowerRightCornerAndAMessageFo
         os.workArea = c.work;
         os.calls.clear();
 
-        EXPECT_EQ(Send(MSG_TRAY, kTrayIconId, WM_LBUTTONDOWN), 0);
+        EXPECT_EQ(Send(MSG_TRAY, MAKEWPARAM(1000, 700), MAKELPARAM(WM_LBUTTONDOWN, kTrayIconId)),
+                  0);
 
         EXPECT_EQ(os.calls, (Calls{"SetForegroundWindow(window)", c.menu, "PostMessage(0, 0, 0)"}));
     }
@@ -240,8 +329,60 @@ TEST_F(AgentWindowTest, ARestartedTaskbarGetsTheIconAgain) {
 
     EXPECT_EQ(Send(RegisterWindowMessageW(L"TaskbarCreated")), 0);
 
-    EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)"}));
+    EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)"}));
     EXPECT_EQ(os.lastNotifyIcon.hWnd, agentWindow);
+    EXPECT_EQ(os.lastNotifyIcon.uVersion, static_cast<UINT>(NOTIFYICON_VERSION_4));
+}
+
+// The taskbar takes version 4: the event and the icon's id come in lParam. A taskbar that
+// refuses it sends the id in wParam and the event in lParam, as before.
+class RefusesVersionOs : public testing_support::RecordingOs {
+  public:
+    BOOL Shell_NotifyIconW(DWORD message, NOTIFYICONDATAW* data) override {
+        const BOOL result = RecordingOs::Shell_NotifyIconW(message, data);
+        return message == NIM_SETVERSION ? FALSE : result;
+    }
+};
+
+TEST_F(AgentWindowTest, TrayEventsAreReadInTheFormTheTaskbarTook) {
+    os.screen = {0, 0, 1024, 768};
+    os.workArea = {0, 0, 1024, 728};
+    Start();
+    const WPARAM anchor = MAKEWPARAM(1000, 740);
+    Send(MSG_TRAY, anchor, MAKELPARAM(WM_LBUTTONDOWN, kTrayIconId));
+    Send(MSG_TRAY, anchor, MAKELPARAM(WM_LBUTTONDOWN, 2));
+    Send(MSG_TRAY, kTrayIconId, WM_LBUTTONDOWN);  // the old form means icon 0 now
+    EXPECT_EQ(os.CallsStartingWith("TrackPopupMenuEx"),
+              (Calls{"TrackPopupMenuEx(0x28, 1024, 728)"}));
+    DestroyWindow(agentWindow);
+
+    RefusesVersionOs refusing;  // receives the calls from here on
+    refusing.screen = os.screen;
+    refusing.workArea = os.workArea;
+    ASSERT_TRUE(InitInstance(GetModuleHandleW(nullptr)));
+    Send(MSG_TRAY, anchor, MAKELPARAM(WM_LBUTTONDOWN, kTrayIconId));
+    Send(MSG_TRAY, kTrayIconId, WM_LBUTTONDOWN);
+    EXPECT_EQ(refusing.CallsStartingWith("TrackPopupMenuEx"),
+              (Calls{"TrackPopupMenuEx(0x28, 1024, 728)"}));
+}
+
+// The icon has the size the taskbar shows, and is freed when the agent ends.
+TEST_F(AgentWindowTest, TheIconHasTheSystemsSmallIconSizeAndIsFreedAtTheEnd) {
+    Start();
+    const HICON icon = trayIconData.hIcon;
+    ICONINFO info = {};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP mask = {};
+    GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    DeleteObject(info.hbmMask);
+    DeleteObject(info.hbmColor);
+    EXPECT_EQ(mask.bmWidth, GetSystemMetrics(SM_CXSMICON));
+
+    Send(WM_COMMAND, IDM_EXIT);
+
+    EXPECT_FALSE(GetIconInfo(icon, &info)) << "the icon outlives the agent";
+    EXPECT_EQ(trayIconData.hIcon, nullptr);
 }
 
 // At a slow logon the taskbar is not there yet. The retry has a timer of its own, which
@@ -263,6 +404,7 @@ TEST_F(AgentWindowTest, AFailedIconAddIsRetriedOnItsOwnTimerBesideAPress) {
     os.calls.clear();
     Send(WM_TIMER, TIMER_TRAY_RETRY);
     EXPECT_EQ(os.calls, (Calls{"Shell_NotifyIcon(0, id 1, flags 0x3, message 32868, icon)",
+                               "Shell_NotifyIcon(4, id 1, flags 0x3, message 32868, icon)",
                                "KillTimer(1026)"}));
     EXPECT_TRUE(pressActive);
 
@@ -270,8 +412,7 @@ TEST_F(AgentWindowTest, AFailedIconAddIsRetriedOnItsOwnTimerBesideAPress) {
     Send(WM_TIMER, TIMER_TRAY_RETRY);  // one that was already queued: the icon is there
     EXPECT_TRUE(os.calls.empty());
     Send(WM_TIMER, TIMER_PRESS);
-    EXPECT_EQ(os.CallsStartingWith("keybd_event(72"),
-              (Calls{"keybd_event(72, 0, 0, 1)", "keybd_event(72, 0, 2, 1)"}));
+    EXPECT_EQ(os.CallsStartingWith("key(72"), (Calls{"key(72, 0, 1)", "key(72, 2, 1)"}));
 }
 
 TEST_F(AgentWindowTest, AcceleratorCommandsChangeNothing) {
@@ -303,9 +444,8 @@ TEST_F(AgentWindowTest, HotKeyAndTimerMessagesReachTheClassifier) {
 
     os.calls.clear();
     EXPECT_EQ(Send(WM_TIMER, 4711), 0);  // any timer id is the press timer
-    EXPECT_EQ(os.calls,
-              (Calls{"KillTimer(1025)", "keybd_event(2, 0, 2, 0)", "keybd_event(91, 0, 2, 0)",
-                     "keybd_event(72, 0, 0, 1)", "keybd_event(72, 0, 2, 1)"}));
+    EXPECT_EQ(os.calls, (Calls{"KillTimer(1025)", "SendKeyEvents(4)", "key(2, 2, 0)",
+                               "key(91, 2, 0)", "key(72, 0, 1)", "key(72, 2, 1)"}));
 }
 
 TEST_F(AgentWindowTest, PrivateMessagesReachTheButtonTable) {

@@ -8,14 +8,16 @@ using namespace e2e_agent;
 
 namespace {
 
-constexpr BYTE kMissingButton = 0xC3;  // single press: a program that is not there
-constexpr BYTE kTypingButton = 0xC2;   // single press: "4"
+constexpr BYTE kMissingButton = 0xC3;       // single press: a program that is not there
+constexpr BYTE kTypingButton = 0xC2;        // single press: "4"
+constexpr BYTE kOtherMissingButton = 0xC4;  // single press: another program not there
 
 class FailedStartTest : public SeededAgentTest {
   protected:
     void Seed() override {
         SeedButton(L"40C3", {{0, kestrel::kActionProgram, folder.Path() + L"\\missing.exe"}});
         SeedButton(L"40C2", {{0, kestrel::kActionKeySequence, L"#4#"}});
+        SeedButton(L"40C4", {{0, kestrel::kActionProgram, folder.Path() + L"\\absent.exe"}});
     }
     std::vector<HWND> Boxes() const { return WindowsOf(GetProcessId(agent), L"#32770"); }
     static std::wstring BoxText(HWND box) {
@@ -57,6 +59,26 @@ TEST_F(FailedStartTest, OneBoxTellsTheUserWhilePressesAreClassifiedAsUsual) {
         return WaitUntil([&] { return !Boxes().empty(); }, 1000);
     }));
     EXPECT_EQ(Boxes().size(), 1u);
+}
+
+// Another program that fails while the box is open is told once the user has closed it.
+TEST_F(FailedStartTest, AnotherFailureWhileTheBoxIsOpenFollowsInABoxOfItsOwn) {
+    Press(kMissingButton);
+    ASSERT_TRUE(WaitUntil([&] { return Boxes().size() == 1; }));
+    const HWND first = Boxes().front();
+    Press(kOtherMissingButton);
+    Press(kTypingButton);  // the agent has handled the other press once this is typed
+    ASSERT_TRUE(WaitUntil([&] { return observer.Find('4', false, 1); }));
+    EXPECT_EQ(Boxes().size(), 1u) << "one box at a time";
+    EXPECT_NE(BoxText(first).find(L"missing.exe"), std::wstring::npos);
+
+    PostMessageW(first, WM_COMMAND, IDOK, 0);
+
+    ASSERT_TRUE(WaitUntil([&] {
+        const std::vector<HWND> boxes = Boxes();
+        return boxes.size() == 1 && boxes.front() != first;
+    }));
+    EXPECT_NE(BoxText(Boxes().front()).find(L"absent.exe"), std::wstring::npos);
 }
 
 }  // namespace

@@ -47,9 +47,14 @@ class TrayMenuTest : public ::testing::Test {
         }
         return nullptr;
     }
+    // What the taskbar sends for `event` on the icon `icon`, in the form of version 4 that
+    // the agent asks for: the event and the icon in lParam, where it happened in wParam.
+    void TrayEvent(UINT event, UINT icon = kestrel::kTrayIconId) const {
+        PostMessageW(window, kestrel::MSG_TRAY, MAKEWPARAM(1000, 740), MAKELPARAM(event, icon));
+    }
     // The tap on the tray icon.
     bool OpenMenu() {
-        PostMessageW(window, kestrel::MSG_TRAY, kestrel::kTrayIconId, WM_LBUTTONDOWN);
+        TrayEvent(WM_LBUTTONDOWN);
         return WaitUntil([&] { return Menu() != nullptr; }, 5000);
     }
     // Moves down the menu `downs` times and takes the item.
@@ -89,11 +94,13 @@ TEST_F(TrayMenuTest, TapOnTheIconOpensTheMenuAtTheLowerRightCornerOfTheWorkArea)
 }
 
 TEST_F(TrayMenuTest, OtherIconsAndOtherMouseMessagesOpenNothing) {
-    const std::pair<WPARAM, LPARAM> others[] = {
+    const std::pair<UINT, UINT> others[] = {
         {2, WM_LBUTTONDOWN}, {0, WM_LBUTTONDOWN}, {1, WM_LBUTTONUP}, {1, WM_RBUTTONDOWN}};
     for (const auto& [icon, mouse] : others) {
-        PostMessageW(window, kestrel::MSG_TRAY, icon, mouse);
+        TrayEvent(mouse, icon);
     }
+    // The form of version 0, which the taskbar no longer uses for this icon.
+    PostMessageW(window, kestrel::MSG_TRAY, kestrel::kTrayIconId, WM_LBUTTONDOWN);
     EXPECT_FALSE(WaitUntil([&] { return Menu() != nullptr; }, 1500));
 
     // The same wait is long enough for the one message that does open it.
@@ -103,7 +110,7 @@ TEST_F(TrayMenuTest, OtherIconsAndOtherMouseMessagesOpenNothing) {
 // A desktop's right-click opens it where the pointer is, above and left of it.
 TEST_F(TrayMenuTest, RightClickOnTheIconOpensTheMenuAtThePointer) {
     ASSERT_TRUE(SetCursorPos(400, 300));
-    PostMessageW(window, kestrel::MSG_TRAY, kestrel::kTrayIconId, WM_RBUTTONUP);
+    TrayEvent(WM_RBUTTONUP);
     ASSERT_TRUE(WaitUntil([&] { return Menu() != nullptr; }, 5000));
 
     RECT rect;

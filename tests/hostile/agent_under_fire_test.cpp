@@ -270,10 +270,15 @@ class MessageStream {
                 return Make(WM_COMMAND, command, 0);
             }
             case 1: {
+                // Either form the taskbar may use: the id in wParam, or in lParam's high word
+                // beside the event. Nothing here may open the menu, which waits for the user.
                 const WPARAM icon = Chance(50) ? kTrayIconId : Wide();
                 LPARAM mouse = static_cast<LPARAM>(Chance(50) ? Pick(0x200, 0x20E) : Wide());
-                if (icon == kTrayIconId && mouse == WM_LBUTTONDOWN) {
-                    mouse = WM_LBUTTONUP;
+                if (Chance(50)) {
+                    mouse = MAKELPARAM(LOWORD(mouse), Chance(50) ? kTrayIconId : HIWORD(mouse));
+                }
+                if (LOWORD(mouse) == WM_LBUTTONDOWN || LOWORD(mouse) == WM_RBUTTONUP) {
+                    mouse = MAKELPARAM(WM_LBUTTONUP, HIWORD(mouse));
                 }
                 return Make(MSG_TRAY, icon, mouse);
             }

@@ -1,9 +1,9 @@
 #pragma once
 // What a settings load must yield, worked out straight from the registry by the rules of
 // the settings contract, without the agent's code: which subkeys become bindings, their
-// keys, flags, types and commands, and the two times. A value counts as a number only when
-// it has at most 4 bytes and as a string only when it has at most 520 bytes; a string is
-// its text up to the first terminator, at most 259 characters.
+// keys, flags, types and commands, and the two times. A value counts as a number only as a
+// REG_DWORD of 4 bytes and as a string only as REG_SZ or REG_EXPAND_SZ of at most 520
+// bytes; a string is its text up to the first terminator, at most 259 characters.
 #include <windows.h>
 
 #include <cstdint>

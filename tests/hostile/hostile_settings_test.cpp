@@ -52,6 +52,7 @@ TEST_F(HostileSettingsTest, SeedsReachEveryKindOfBadData) {
     int settingsMissing = 0;
     int buttonsMissing = 0;
     int temptingNames = 0;
+    int expandable = 0;
     for (uint32_t seed = kAgentSeedBase; seed < kAgentSeedBase + 120; ++seed) {
         testing_support::HostileSettings generator(seed);
         generator.Fill();
@@ -62,6 +63,8 @@ TEST_F(HostileSettingsTest, SeedsReachEveryKindOfBadData) {
         for (const auto& [path, values] : settings) {
             for (const auto& [name, raw] : values) {
                 types.insert(raw.type);
+                expandable += raw.type == REG_EXPAND_SZ && raw.bytes.size() > 2 &&
+                              raw.bytes[0] == '%' && raw.bytes[1] == 0;
                 sizes.insert(raw.bytes.size());
             }
         }
@@ -86,6 +89,7 @@ TEST_F(HostileSettingsTest, SeedsReachEveryKindOfBadData) {
     EXPECT_GT(settingsMissing, 0);
     EXPECT_GT(buttonsMissing, 0);
     EXPECT_GT(temptingNames, 0);
+    EXPECT_GT(expandable, 0);
 }
 
 }  // namespace

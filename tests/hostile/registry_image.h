@@ -1,8 +1,8 @@
 #pragma once
 // Registry values exactly as stored (type and bytes), whole subtrees of them, and the two
-// ways the settings module makes sense of a value: as a number (at most 4 bytes, the
-// missing high bytes zero) and as a string (at most 520 bytes, up to the first terminator,
-// at most 259 characters). Written apart from the module, to check it.
+// ways the settings module makes sense of a value: as a number (a REG_DWORD of 4 bytes) and
+// as a string (REG_SZ or REG_EXPAND_SZ, expanded, of at most 520 bytes, up to the first
+// terminator, at most 259 characters). Written apart from the module, to check it.
 #include <windows.h>
 
 #include <cstring>
@@ -45,7 +45,7 @@ inline std::optional<Raw> ReadRaw(HKEY key, const wchar_t* name) {
 }
 
 inline std::optional<DWORD> AsNumber(const std::optional<Raw>& raw) {
-    if (!raw || raw->bytes.size() > sizeof(DWORD)) {
+    if (!raw || raw->type != REG_DWORD || raw->bytes.size() != sizeof(DWORD)) {
         return std::nullopt;
     }
     DWORD value = 0;
@@ -56,7 +56,8 @@ inline std::optional<DWORD> AsNumber(const std::optional<Raw>& raw) {
 }
 
 inline std::optional<std::wstring> AsString(const std::optional<Raw>& raw) {
-    if (!raw || raw->bytes.size() > kestrel::kStringBytes) {
+    if (!raw || (raw->type != REG_SZ && raw->type != REG_EXPAND_SZ) ||
+        raw->bytes.size() > kestrel::kStringBytes) {
         return std::nullopt;
     }
     std::wstring text(raw->bytes.size() / sizeof(wchar_t), L'\0');
@@ -66,6 +67,15 @@ inline std::optional<std::wstring> AsString(const std::optional<Raw>& raw) {
     text = text.substr(0, text.find(L'\0'));
     if (text.size() >= static_cast<size_t>(kestrel::kStringChars)) {
         text.resize(kestrel::kStringChars - 1);
+    }
+    if (raw->type == REG_EXPAND_SZ) {
+        wchar_t expanded[kestrel::kStringChars];
+        const DWORD needed =
+            ExpandEnvironmentStringsW(text.c_str(), expanded, kestrel::kStringChars);
+        if (needed == 0 || needed > static_cast<DWORD>(kestrel::kStringChars)) {
+            return std::nullopt;
+        }
+        text = expanded;
     }
     return text;
 }

@@ -125,6 +125,35 @@ class SilentOs : public platform::OsCalls {
         Wait();
     }
 
+    UINT SendKeyEvents(const std::vector<platform::KeyStroke>& strokes) override {
+        ++calls;
+        if (strokes.empty()) {
+            Fault("SendKeyEvents with no event");
+        }
+        for (const platform::KeyStroke& stroke : strokes) {
+            if ((stroke.flags & ~static_cast<DWORD>(KEYEVENTF_KEYUP | KEYEVENTF_EXTENDEDKEY)) ||
+                stroke.extraInfo > 1) {
+                Fault("SendKeyEvents with key(%u, %lu, %llu)", stroke.vk, stroke.flags,
+                      static_cast<unsigned long long>(stroke.extraInfo));
+            }
+            if (stroke.flags & KEYEVENTF_KEYUP) {
+                keysDown.erase(stroke.vk);
+            } else {
+                keysDown.insert(stroke.vk);
+            }
+        }
+        Wait();
+        return static_cast<UINT>(strokes.size());
+    }
+    SHORT GetAsyncKeyState(int) override {
+        ++calls;
+        return 0;
+    }
+    bool ForegroundIsElevated() override { return false; }
+    DWORD OwnIntegrityLevel() override { return SECURITY_MANDATORY_MEDIUM_RID; }
+    BOOL WTSRegisterSessionNotification(HWND, DWORD) override { return TRUE; }
+    BOOL WTSUnRegisterSessionNotification(HWND) override { return TRUE; }
+
     // A program path comes from a 260-character block: terminated, 1 to 259 characters.
     BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) override {
         ++calls;

@@ -220,7 +220,7 @@ class HostileSettings {
     void HostileValue(HKEY key, const std::wstring& name) {
         std::vector<BYTE> data;
         DWORD type = REG_DWORD;
-        switch (Pick(0, 10)) {
+        switch (Pick(0, 11)) {
             case 0:
                 return;  // missing
             case 1:
@@ -266,6 +266,20 @@ class HostileSettings {
                 type = Chance(50) ? REG_SZ : static_cast<DWORD>(Pick(0, 11));
                 data = Text((size + 1) / 2, false);
                 data.resize(static_cast<size_t>(size), static_cast<BYTE>('A'));
+                break;
+            }
+            case 10: {
+                // Numbers stored as text, and commands that name variables, one of which
+                // grows past the block.
+                static const wchar_t* texts[] = {L"0",
+                                                 L"1",
+                                                 L"%SystemRoot%\\notepad.exe",
+                                                 L"%KESTREL_UNSET_NAME%",
+                                                 L"#%TEMP%#",
+                                                 L"%PATH%%PATH%%PATH%%PATH%%PATH%%PATH%",
+                                                 L"%"};
+                type = Chance(50) ? REG_EXPAND_SZ : REG_SZ;
+                data = TextBytes(texts[Pick(0, 6)], true);
                 break;
             }
             default:

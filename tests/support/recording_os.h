@@ -3,6 +3,7 @@
 // one line per call, so that tests can compare what happened with what should have.
 #include <windows.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,43 @@ class RecordingOs : public platform::OsCalls {
     BOOL ChangeWindowMessageFilterEx(HWND, UINT message, DWORD action,
                                      PCHANGEFILTERSTRUCT) override {
         Record("ChangeWindowMessageFilterEx(%u, %lu)", message, action);
+        return TRUE;
+    }
+
+    // A group is one line, then one line per event: key(vk, flags, extra information).
+    UINT SendKeyEvents(const std::vector<platform::KeyStroke>& strokes) override {
+        Record("SendKeyEvents(%u)", static_cast<unsigned>(strokes.size()));
+        for (const platform::KeyStroke& stroke : strokes) {
+            Record("key(%u, %lu, %u)", stroke.vk, stroke.flags,
+                   static_cast<unsigned>(stroke.extraInfo));
+        }
+        const UINT size = static_cast<UINT>(strokes.size());
+        return keysTaken < size ? keysTaken : size;
+    }
+    UINT keysTaken = UINT_MAX;  // how many events of a group the system takes
+
+    // The keys held down, as the system reports them.
+    std::vector<int> keysDown;
+    SHORT GetAsyncKeyState(int vk) override {
+        for (int down : keysDown) {
+            if (down == vk) {
+                return static_cast<SHORT>(0x8000);
+            }
+        }
+        return 0;
+    }
+
+    bool foregroundElevated = false;
+    bool ForegroundIsElevated() override { return foregroundElevated; }
+    DWORD integrityLevel = SECURITY_MANDATORY_MEDIUM_RID;
+    DWORD OwnIntegrityLevel() override { return integrityLevel; }
+
+    BOOL WTSRegisterSessionNotification(HWND, DWORD flags) override {
+        Record("WTSRegisterSessionNotification(%lu)", flags);
+        return TRUE;
+    }
+    BOOL WTSUnRegisterSessionNotification(HWND) override {
+        Record("WTSUnRegisterSessionNotification");
         return TRUE;
     }
 
