@@ -2,6 +2,8 @@
 // button from Win so that Windows never sees a lone Win tap and leaves the Start menu shut.
 #include "platform/hotkey_layer.h"
 
+#include <vector>
+
 namespace platform {
 namespace layer {
 
@@ -103,6 +105,35 @@ void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
     if (Send(input) != 1) {
         ForgetOwnEvent(input);
     }
+}
+
+// One SendInput for the whole group, so no other program's event comes between its events;
+// each has its ticket before the group goes out, and those the system did not take in are
+// no longer awaited.
+UINT SendKeyEvents(const KeyStroke* strokes, UINT count) {
+    if (!strokes || count == 0) {
+        return 0;
+    }
+    std::vector<INPUT> inputs(count);
+    for (UINT i = 0; i < count; ++i) {
+        inputs[i].type = INPUT_KEYBOARD;
+        inputs[i].ki.wVk = strokes[i].vk;
+        inputs[i].ki.dwFlags = strokes[i].flags;
+        inputs[i].ki.dwExtraInfo = strokes[i].extraInfo;
+        MarkOwnEvent(&inputs[i]);
+    }
+    UINT sent = 0;
+    if (layer::injector) {
+        while (sent < count && layer::injector(inputs[sent]) == 1) {
+            ++sent;
+        }
+    } else {
+        sent = SendInput(count, inputs.data(), sizeof(INPUT));
+    }
+    for (UINT i = sent; i < count; ++i) {
+        ForgetOwnEvent(inputs[i]);
+    }
+    return sent;
 }
 
 void SendMouseButtonEvent(UINT vk, bool up, ULONG_PTR extraInfo) {
