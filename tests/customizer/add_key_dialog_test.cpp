@@ -4,10 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "common/settings_schema.h"
+#include "platform/hotkeys.h"
+#include "support/dialog_player.h"
+#include "support/older_key_hook.h"
+#include "support/test_window.h"
+
 using kestrel::JudgeKey;
 using kestrel::KeyVerdict;
 using kestrel::PressedKey;
 using kestrel::PressedKeyName;
+using testing_support::OlderKeyHook;
+using testing_support::TapKey;
 
 namespace {
 
@@ -46,6 +57,74 @@ TEST(PressedKeyNameTest, MouseButtonsHaveJapaneseNamesAndAKeyWithoutOneItsCode) 
     // Injected without a scan code, Pause is still named as the keyboard's Pause.
     EXPECT_EQ(PressedKeyName({VK_PAUSE, 0, false}), PressedKeyName({VK_PAUSE, 0x45, false}));
     EXPECT_EQ(PressedKeyName({0xE8, 0, false}), L"キー E8");
+}
+
+// The dialog over the desktop, with its real hooks, as the user and the agent press keys.
+class AddKeyDialogHooksTest : public ::testing::Test {
+  protected:
+    // Shows the dialog until it closes, with `play` pressing keys meanwhile; whether a key
+    // was added.
+    bool Ask(std::function<void(HWND dialog)> play) {
+        testing_support::DialogPlayer player(L"キーを追加", std::move(play));
+        return kestrel::AskForKey(
+            nullptr, [](uint32_t) { return false; }, added);
+    }
+    static bool Closes(HWND dialog) {
+        return testing_support::PollUntil([&] { return !IsWindow(dialog); });
+    }
+    static std::string Passed(DWORD vk, bool up, ULONG_PTR extraInfo) {
+        return OlderKeyHook::Describe(vk, up, extraInfo);
+    }
+
+    OlderKeyHook older;
+    PressedKey added;
+};
+
+TEST_F(AddKeyDialogHooksTest, TheAgentsOwnKeysPassAndTheUsersNextKeyIsAdded) {
+    using platform::kMaskKey;
+    std::vector<std::string> passed;
+    const bool ok = Ask([&](HWND dialog) {
+        TapKey(kMaskKey, platform::kProbeExtraInfo);  // the agent asking after its hook
+        TapKey(kMaskKey, platform::kMaskExtraInfo);   // the agent keeping Start shut
+        TapKey(VK_F13, kestrel::kExtraInfoOwnKey);    // a key an action types
+        passed = older.Seen();
+        TapKey(VK_PAUSE);
+        EXPECT_TRUE(Closes(dialog));
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(added.vk, static_cast<uint32_t>(VK_PAUSE));
+    const std::vector<std::string> expected = {
+        Passed(kMaskKey, false, platform::kProbeExtraInfo),
+        Passed(kMaskKey, true, platform::kProbeExtraInfo),
+        Passed(kMaskKey, false, platform::kMaskExtraInfo),
+        Passed(kMaskKey, true, platform::kMaskExtraInfo),
+        Passed(VK_F13, false, kestrel::kExtraInfoOwnKey),
+        Passed(VK_F13, true, kestrel::kExtraInfoOwnKey),
+    };
+    EXPECT_EQ(passed, expected);
+}
+
+TEST_F(AddKeyDialogHooksTest, KeysPressedWhileAnotherWindowIsInFrontAreThatWindows) {
+    HWND other = testing_support::MakeTestWindow(L"AddKeyDialogOther", DefWindowProcW,
+                                                 WS_POPUP | WS_VISIBLE, 200, 100);
+    ASSERT_NE(other, nullptr);
+    std::vector<std::string> passed;
+    bool openBehind = false;
+    const bool ok = Ask([&](HWND dialog) {
+        ASSERT_TRUE(testing_support::BringToFront(other));
+        TapKey(VK_PAUSE);
+        passed = older.Seen();
+        openBehind = IsWindow(dialog) != FALSE;
+        ASSERT_TRUE(testing_support::BringToFront(dialog));
+        TapKey(VK_INSERT);
+        EXPECT_TRUE(Closes(dialog));
+    });
+    DestroyWindow(other);
+    EXPECT_EQ(passed,
+              (std::vector<std::string>{Passed(VK_PAUSE, false, 0), Passed(VK_PAUSE, true, 0)}));
+    EXPECT_TRUE(openBehind);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(added.vk, static_cast<uint32_t>(VK_INSERT));
 }
 
 }  // namespace
