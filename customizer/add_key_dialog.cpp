@@ -1,5 +1,6 @@
 #include "customizer/add_key_dialog.h"
 
+#include <ime.h>
 #include <windowsx.h>
 
 #include <cwchar>
@@ -20,9 +21,14 @@ constexpr UINT kMsgPointerPressed = WM_APP + 2;
 constexpr wchar_t kModifierText[] = L"Windows キー、Shift、Ctrl、Alt は追加できません。";
 constexpr wchar_t kMouseButtonText[] = L"マウスの左右のボタンは追加できません。";
 constexpr wchar_t kUnusableText[] = L"このキーは追加できません。";
+constexpr wchar_t kReservedText[] = L"F12 は Windows が予約しているため追加できません。";
 constexpr wchar_t kListedFormat[] = L"「%ls」はすでに一覧にあります。";
 constexpr wchar_t kConfirmFormat[] =
     L"「%ls」は割り当てている間、文字の入力に使えなくなります。よければ［追加］を押してください。";
+constexpr wchar_t kConfirmInputMethodFormat[] =
+    L"「%"
+    L"ls」は割り当てている間、日本語入力の切り替えに使えなくなります。よければ［追加］を押してくだ"
+    L"さい。";
 constexpr wchar_t kNoHookText[] = L"キーを読み取れません。［キャンセル］で閉じてください。";
 
 // The scan code of the Pause key; Num Lock shares it with the extended flag.
@@ -156,6 +162,7 @@ void OnKeyPressed(HWND dialog, Request& request, const PressedKey& pressed) {
     const KeyVerdict verdict = JudgeKey(pressed.vk);
     const wchar_t* refusal = verdict == KeyVerdict::kRefusedModifier      ? kModifierText
                              : verdict == KeyVerdict::kRefusedMouseButton ? kMouseButtonText
+                             : verdict == KeyVerdict::kRefusedReserved    ? kReservedText
                              : verdict == KeyVerdict::kRefusedUnusable    ? kUnusableText
                                                                           : nullptr;
     request.haveCandidate = false;
@@ -169,11 +176,15 @@ void OnKeyPressed(HWND dialog, Request& request, const PressedKey& pressed) {
         SayAbout(dialog, kListedFormat, name);
         return;
     }
-    if (verdict == KeyVerdict::kNeedsConfirmation) {
+    if (verdict == KeyVerdict::kNeedsConfirmation ||
+        verdict == KeyVerdict::kNeedsInputMethodConfirmation) {
         request.candidate = pressed;
         request.haveCandidate = true;
         EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
-        SayAbout(dialog, kConfirmFormat, name);
+        SayAbout(
+            dialog,
+            verdict == KeyVerdict::kNeedsConfirmation ? kConfirmFormat : kConfirmInputMethodFormat,
+            name);
         return;
     }
     *request.result = pressed;
@@ -262,11 +273,25 @@ KeyVerdict JudgeKey(uint32_t vk) {
     if (vk == 0 || vk >= 0xFF || vk == VK_PACKET) {
         return KeyVerdict::kRefusedUnusable;
     }
+    if (vk == VK_F12) {
+        return KeyVerdict::kRefusedReserved;
+    }
     const bool letterOrDigit = (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9');
     const bool punctuation = (vk >= VK_OEM_1 && vk <= VK_OEM_3) ||
                              (vk >= VK_OEM_4 && vk <= VK_OEM_8) || vk == VK_OEM_102;
-    if (letterOrDigit || punctuation || IsOneOf(vk, {VK_SPACE, VK_RETURN, VK_TAB, VK_BACK})) {
+    // The keypad's digits, operators and decimal sign, from VK_NUMPAD0 to VK_DIVIDE.
+    const bool keypad = vk >= VK_NUMPAD0 && vk <= VK_DIVIDE;
+    if (letterOrDigit || punctuation || keypad ||
+        IsOneOf(vk, {VK_SPACE, VK_RETURN, VK_TAB, VK_BACK})) {
         return KeyVerdict::kNeedsConfirmation;
+    }
+    // From VK_KANA to VK_MODECHANGE but for Esc, VK_PROCESSKEY, and the Japanese keyboard's
+    // 英数, カタカナ, ひらがな, 半角/全角 and ローマ字 keys.
+    const bool inputMethod = (vk >= VK_KANA && vk <= VK_MODECHANGE && vk != VK_ESCAPE) ||
+                             vk == VK_PROCESSKEY ||
+                             (vk >= VK_DBE_ALPHANUMERIC && vk <= VK_DBE_NOROMAN);
+    if (inputMethod) {
+        return KeyVerdict::kNeedsInputMethodConfirmation;
     }
     return KeyVerdict::kAccepted;
 }

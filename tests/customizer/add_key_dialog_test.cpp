@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "platform/hotkeys.h"
 #include "support/dialog_player.h"
@@ -44,9 +45,52 @@ TEST(JudgeKeyTest, KeysTypingNeedsWaitForTheUsersYes) {
 
 TEST(JudgeKeyTest, SpareKeysAndTheOtherMouseButtonsAreTakenAtOnce) {
     for (uint32_t vk :
-         {VK_PAUSE, VK_SCROLL, VK_INSERT, VK_APPS, VK_NUMPAD5, VK_F13, VK_F24, VK_BROWSER_BACK,
+         {VK_PAUSE, VK_SCROLL, VK_INSERT, VK_APPS, VK_F11, VK_F13, VK_F24, VK_BROWSER_BACK,
           VK_LAUNCH_MAIL, VK_MBUTTON, VK_XBUTTON1, VK_XBUTTON2, 0xC1}) {
         EXPECT_EQ(JudgeKey(vk), KeyVerdict::kAccepted) << vk;
+    }
+}
+
+TEST(JudgeKeyTest, TheKeypadTheInputMethodsKeysAndF12AreNoSpareKeys) {
+    const struct {
+        uint32_t vk;
+        KeyVerdict verdict;
+    } cases[] = {
+        // The keypad types digits and signs; with Num Lock off it is Home, End... (above).
+        {VK_NUMPAD0, KeyVerdict::kNeedsConfirmation},
+        {VK_NUMPAD5, KeyVerdict::kNeedsConfirmation},
+        {VK_NUMPAD9, KeyVerdict::kNeedsConfirmation},
+        {VK_MULTIPLY, KeyVerdict::kNeedsConfirmation},
+        {VK_ADD, KeyVerdict::kNeedsConfirmation},
+        {VK_SEPARATOR, KeyVerdict::kNeedsConfirmation},
+        {VK_SUBTRACT, KeyVerdict::kNeedsConfirmation},
+        {VK_DECIMAL, KeyVerdict::kNeedsConfirmation},
+        {VK_DIVIDE, KeyVerdict::kNeedsConfirmation},
+        {VK_CLEAR, KeyVerdict::kAccepted},
+        // The input method's keys switch how Japanese (or Korean) is typed.
+        {VK_KANA, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_IME_ON, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_JUNJA, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_FINAL, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_KANJI, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_IME_OFF, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_CONVERT, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_NONCONVERT, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_ACCEPT, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_MODECHANGE, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_PROCESSKEY, KeyVerdict::kNeedsInputMethodConfirmation},
+        {0xF0, KeyVerdict::kNeedsInputMethodConfirmation},  // 英数
+        {0xF2, KeyVerdict::kNeedsInputMethodConfirmation},  // ひらがな
+        {0xF3, KeyVerdict::kNeedsInputMethodConfirmation},  // 半角/全角
+        {0xF4, KeyVerdict::kNeedsInputMethodConfirmation},
+        {0xF6, KeyVerdict::kNeedsInputMethodConfirmation},
+        {VK_ESCAPE, KeyVerdict::kAccepted},  // among their codes, but cancels the dialog
+        {0xF7, KeyVerdict::kAccepted},
+        // Windows keeps F12 for the debugger.
+        {VK_F12, KeyVerdict::kRefusedReserved},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(JudgeKey(c.vk), c.verdict) << std::hex << c.vk;
     }
 }
 
@@ -125,6 +169,29 @@ TEST_F(AddKeyDialogHooksTest, KeysPressedWhileAnotherWindowIsInFrontAreThatWindo
     EXPECT_TRUE(openBehind);
     EXPECT_TRUE(ok);
     EXPECT_EQ(added.vk, static_cast<uint32_t>(VK_INSERT));
+}
+
+TEST_F(AddKeyDialogHooksTest, F12IsRefusedAndTheKeypadAndInputMethodKeysWaitForTheUsersYes) {
+    const auto says = [](HWND dialog, const std::wstring& part) {
+        return testing_support::PollUntil([&] {
+            wchar_t text[256] = {};
+            GetDlgItemTextW(dialog, IDC_ADD_KEY_STATUS, text, 256);
+            return std::wstring(text).find(part) != std::wstring::npos &&
+                   IsWindowEnabled(GetDlgItem(dialog, IDOK)) == (part != L"予約");
+        });
+    };
+    const bool ok = Ask([&](HWND dialog) {
+        TapKey(VK_F12);
+        EXPECT_TRUE(says(dialog, L"予約"));
+        TapKey(VK_NUMPAD7);
+        EXPECT_TRUE(says(dialog, L"文字の入力"));
+        TapKey(VK_CONVERT);
+        EXPECT_TRUE(says(dialog, L"日本語入力の切り替え"));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(Closes(dialog));
+    });
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(added.vk, static_cast<uint32_t>(VK_CONVERT));
 }
 
 }  // namespace
