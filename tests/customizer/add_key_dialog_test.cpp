@@ -12,6 +12,7 @@
 #include "platform/hotkeys.h"
 #include "support/dialog_player.h"
 #include "support/older_key_hook.h"
+#include "support/older_mouse_hook.h"
 #include "support/test_window.h"
 
 using kestrel::JudgeKey;
@@ -152,12 +153,17 @@ TEST_F(AddKeyDialogHooksTest, KeysPressedWhileAnotherWindowIsInFrontAreThatWindo
     HWND other = testing_support::MakeTestWindow(L"AddKeyDialogOther", DefWindowProcW,
                                                  WS_POPUP | WS_VISIBLE, 200, 100);
     ASSERT_NE(other, nullptr);
+    testing_support::OlderMouseHook olderMouse;
     std::vector<std::string> passed;
+    std::vector<std::string> clicked;
     bool openBehind = false;
     const bool ok = Ask([&](HWND dialog) {
         ASSERT_TRUE(testing_support::BringToFront(other));
         TapKey(VK_PAUSE);
         passed = older.Seen();
+        mouse_event(MOUSEEVENTF_MIDDLEDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_MIDDLEUP, 0, 0, 0, 0);
+        clicked = olderMouse.Seen();
         openBehind = IsWindow(dialog) != FALSE;
         ASSERT_TRUE(testing_support::BringToFront(dialog));
         TapKey(VK_INSERT);
@@ -166,6 +172,7 @@ TEST_F(AddKeyDialogHooksTest, KeysPressedWhileAnotherWindowIsInFrontAreThatWindo
     DestroyWindow(other);
     EXPECT_EQ(passed,
               (std::vector<std::string>{Passed(VK_PAUSE, false, 0), Passed(VK_PAUSE, true, 0)}));
+    EXPECT_EQ(clicked, (std::vector<std::string>{"middle down", "middle up"}));
     EXPECT_TRUE(openBehind);
     EXPECT_TRUE(ok);
     EXPECT_EQ(added.vk, static_cast<uint32_t>(VK_INSERT));

@@ -43,17 +43,6 @@ TEST(KeyRecordingTest, EachUpGoesWhereItsDownWent) {
     }
 }
 
-TEST(KeyRecordingTest, AModifierLetGoIsNoLongerPartOfTheNextCombination) {
-    KeyRecording recording;
-    recording.Note(VK_LCONTROL, false);
-    EXPECT_TRUE(recording.Note('K', false));
-    EXPECT_EQ(recording.combination, (KeyCombination{'K', kestrel::kModifierCtrl}));
-    recording.Note(VK_LCONTROL, true);
-    EXPECT_TRUE(recording.Note('J', false));
-    EXPECT_EQ(recording.combination, (KeyCombination{'J', 0}));
-    EXPECT_FALSE(recording.Note(platform::kMaskKey, false));
-}
-
 // The dialog over the desktop with its real hook, as the user and the agent press keys.
 TEST(KeyRecorderHooksTest, TheAgentsKeysAndUpsOfKeysPressedBeforePassAndTheUsersKeysAreRecorded) {
     OlderKeyHook older;
