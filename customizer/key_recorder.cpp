@@ -23,13 +23,13 @@ Session* session = nullptr;
 // Downs only while the dialog is in front: with another window in front the keys are that
 // window's. Each up goes where its down went.
 LRESULT CALLBACK RecorderHook(int code, WPARAM message, LPARAM lParam) {
-    const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-    if (code == HC_ACTION && session && session->dialog && !IsAgentsOwnKeyEvent(event)) {
-        const bool up = (event.flags & LLKHF_UP) != 0;
+    const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    if (code == HC_ACTION && session && session->dialog && !IsAgentsOwnKeyEvent(*event)) {
+        const bool up = (event->flags & LLKHF_UP) != 0;
         const bool inFront = GetForegroundWindow() == session->dialog;
-        const bool take = session->recording.Take(event.vkCode, up, inFront);
+        const bool take = session->recording.Take(event->vkCode, up, inFront);
         // A modifier let go elsewhere is no longer held here either.
-        if ((take || up) && session->recording.Note(event.vkCode, up)) {
+        if ((take || up) && session->recording.Note(event->vkCode, up)) {
             PostMessageW(session->dialog, kMsgShowCombination, 0, 0);
         }
         if (take) {
