@@ -1,10 +1,12 @@
 #include "customizer/add_key_dialog.h"
 
+#include <ime.h>
 #include <windowsx.h>
 
 #include <cwchar>
 
 #include "common/resource_ids.h"
+#include "customizer/agents_own_events.h"
 
 namespace kestrel {
 
@@ -19,9 +21,14 @@ constexpr UINT kMsgPointerPressed = WM_APP + 2;
 constexpr wchar_t kModifierText[] = L"Windows キー、Shift、Ctrl、Alt は追加できません。";
 constexpr wchar_t kMouseButtonText[] = L"マウスの左右のボタンは追加できません。";
 constexpr wchar_t kUnusableText[] = L"このキーは追加できません。";
+constexpr wchar_t kReservedText[] = L"F12 は Windows が予約しているため追加できません。";
 constexpr wchar_t kListedFormat[] = L"「%ls」はすでに一覧にあります。";
 constexpr wchar_t kConfirmFormat[] =
     L"「%ls」は割り当てている間、文字の入力に使えなくなります。よければ［追加］を押してください。";
+constexpr wchar_t kConfirmInputMethodFormat[] =
+    L"「%"
+    L"ls」は割り当てている間、日本語入力の切り替えに使えなくなります。よければ［追加］を押してくだ"
+    L"さい。";
 constexpr wchar_t kNoHookText[] = L"キーを読み取れません。［キャンセル］で閉じてください。";
 
 // The scan code of the Pause key; Num Lock shares it with the extended flag.
@@ -39,13 +46,28 @@ struct Request {
 HWND openDialog = nullptr;
 HHOOK keyboardHook = nullptr;
 HHOOK mouseHook = nullptr;
+// The middle and side buttons (from VK_MBUTTON on) whose presses the dialog took: their
+// releases are its too, and no other release is.
+bool buttonTaken[3] = {};
 
-// Every key but the ones refused as modifiers is the dialog's alone while it is open, so
-// it neither types nor reaches a shortcut; the modifiers pass so that the system's idea
+// The keys and clicks are the dialog's only while the user looks at it: with another
+// program in front they are that program's. A window the dialog owns counts as the dialog.
+bool DialogInFront() {
+    for (HWND window = GetForegroundWindow(); window; window = GetWindow(window, GW_OWNER)) {
+        if (window == openDialog) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Every key but the ones refused as modifiers is the dialog's alone while it is in front,
+// so it neither types nor reaches a shortcut; the modifiers pass so that the system's idea
 // of what is held down stays right.
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM data) {
-    if (code == HC_ACTION && openDialog && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)) {
-        const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
+    const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(data);
+    if (code == HC_ACTION && openDialog && (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) &&
+        !IsAgentsOwnKeyEvent(*event) && DialogInFront()) {
         const bool extended = (event->flags & LLKHF_EXTENDED) != 0;
         PostMessageW(openDialog, kMsgKeyPressed, event->vkCode,
                      MAKELPARAM(event->scanCode & 0xFFFF, extended ? 1 : 0));
@@ -56,6 +78,34 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM data) {
     return CallNextHookEx(nullptr, code, message, data);
 }
 
+// The middle or side button a mouse event presses or releases; 0 for any other event.
+UINT SpareButtonOf(WPARAM message, const MSLLHOOKSTRUCT& event) {
+    switch (message) {
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+            return VK_MBUTTON;
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONUP:
+            return HIWORD(event.mouseData) == XBUTTON1   ? VK_XBUTTON1
+                   : HIWORD(event.mouseData) == XBUTTON2 ? VK_XBUTTON2
+                                                         : 0;
+        default:
+            return 0;
+    }
+}
+
+// Whether the dialog takes this press or release of a spare button.
+bool TakeSpareButton(UINT vk, bool up) {
+    bool& taken = buttonTaken[vk - VK_MBUTTON];
+    if (up) {
+        const bool wasTaken = taken;
+        taken = false;
+        return wasTaken;
+    }
+    taken = DialogInFront();
+    return taken;
+}
+
 // The middle and side buttons are taken with their releases; the left and right buttons
 // always pass, or the user could not even press "キャンセル".
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data) {
@@ -63,31 +113,16 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM data) {
         return CallNextHookEx(nullptr, code, message, data);
     }
     const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(data);
-    const WORD sideButton = HIWORD(event->mouseData);
-    switch (message) {
-        case WM_MBUTTONDOWN:
-            PostMessageW(openDialog, kMsgKeyPressed, VK_MBUTTON, 0);
-            return 1;
-        case WM_XBUTTONDOWN:
-            if (sideButton == XBUTTON1 || sideButton == XBUTTON2) {
-                PostMessageW(openDialog, kMsgKeyPressed,
-                             sideButton == XBUTTON1 ? VK_XBUTTON1 : VK_XBUTTON2, 0);
-                return 1;
+    if (const UINT button = SpareButtonOf(message, *event)) {
+        const bool up = message == WM_MBUTTONUP || message == WM_XBUTTONUP;
+        if (TakeSpareButton(button, up)) {
+            if (!up) {
+                PostMessageW(openDialog, kMsgKeyPressed, button, 0);
             }
-            break;
-        case WM_MBUTTONUP:
             return 1;
-        case WM_XBUTTONUP:
-            if (sideButton == XBUTTON1 || sideButton == XBUTTON2) {
-                return 1;
-            }
-            break;
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-            PostMessageW(openDialog, kMsgPointerPressed, 0, MAKELPARAM(event->pt.x, event->pt.y));
-            break;
-        default:
-            break;
+        }
+    } else if ((message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) && DialogInFront()) {
+        PostMessageW(openDialog, kMsgPointerPressed, 0, MAKELPARAM(event->pt.x, event->pt.y));
     }
     return CallNextHookEx(nullptr, code, message, data);
 }
@@ -127,6 +162,7 @@ void OnKeyPressed(HWND dialog, Request& request, const PressedKey& pressed) {
     const KeyVerdict verdict = JudgeKey(pressed.vk);
     const wchar_t* refusal = verdict == KeyVerdict::kRefusedModifier      ? kModifierText
                              : verdict == KeyVerdict::kRefusedMouseButton ? kMouseButtonText
+                             : verdict == KeyVerdict::kRefusedReserved    ? kReservedText
                              : verdict == KeyVerdict::kRefusedUnusable    ? kUnusableText
                                                                           : nullptr;
     request.haveCandidate = false;
@@ -140,11 +176,15 @@ void OnKeyPressed(HWND dialog, Request& request, const PressedKey& pressed) {
         SayAbout(dialog, kListedFormat, name);
         return;
     }
-    if (verdict == KeyVerdict::kNeedsConfirmation) {
+    if (verdict == KeyVerdict::kNeedsConfirmation ||
+        verdict == KeyVerdict::kNeedsInputMethodConfirmation) {
         request.candidate = pressed;
         request.haveCandidate = true;
         EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
-        SayAbout(dialog, kConfirmFormat, name);
+        SayAbout(
+            dialog,
+            verdict == KeyVerdict::kNeedsConfirmation ? kConfirmFormat : kConfirmInputMethodFormat,
+            name);
         return;
     }
     *request.result = pressed;
@@ -167,6 +207,9 @@ INT_PTR CALLBACK AddKeyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case WM_INITDIALOG: {
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
             openDialog = dialog;
+            for (bool& taken : buttonTaken) {
+                taken = false;
+            }
             HINSTANCE instance = GetModuleHandleW(nullptr);
             keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
             mouseHook = SetWindowsHookExW(WH_MOUSE_LL, MouseHook, instance, 0);
@@ -230,11 +273,25 @@ KeyVerdict JudgeKey(uint32_t vk) {
     if (vk == 0 || vk >= 0xFF || vk == VK_PACKET) {
         return KeyVerdict::kRefusedUnusable;
     }
+    if (vk == VK_F12) {
+        return KeyVerdict::kRefusedReserved;
+    }
     const bool letterOrDigit = (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9');
     const bool punctuation = (vk >= VK_OEM_1 && vk <= VK_OEM_3) ||
                              (vk >= VK_OEM_4 && vk <= VK_OEM_8) || vk == VK_OEM_102;
-    if (letterOrDigit || punctuation || IsOneOf(vk, {VK_SPACE, VK_RETURN, VK_TAB, VK_BACK})) {
+    // The keypad's digits, operators and decimal sign, from VK_NUMPAD0 to VK_DIVIDE.
+    const bool keypad = vk >= VK_NUMPAD0 && vk <= VK_DIVIDE;
+    if (letterOrDigit || punctuation || keypad ||
+        IsOneOf(vk, {VK_SPACE, VK_RETURN, VK_TAB, VK_BACK})) {
         return KeyVerdict::kNeedsConfirmation;
+    }
+    // From VK_KANA to VK_MODECHANGE but for Esc, VK_PROCESSKEY, and the Japanese keyboard's
+    // 英数, カタカナ, ひらがな, 半角/全角 and ローマ字 keys.
+    const bool inputMethod = (vk >= VK_KANA && vk <= VK_MODECHANGE && vk != VK_ESCAPE) ||
+                             vk == VK_PROCESSKEY ||
+                             (vk >= VK_DBE_ALPHANUMERIC && vk <= VK_DBE_NOROMAN);
+    if (inputMethod) {
+        return KeyVerdict::kNeedsInputMethodConfirmation;
     }
     return KeyVerdict::kAccepted;
 }

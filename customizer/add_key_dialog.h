@@ -19,13 +19,19 @@ struct PressedKey {
 
 enum class KeyVerdict {
     kAccepted,
-    // A key typing needs: added only once the user agrees it will no longer type.
+    // A key typing needs (the keypad's digits and signs too): added only once the user
+    // agrees it will no longer type.
     kNeedsConfirmation,
+    // A key of the input method (かな, 変換, 半角/全角...): added only once the user agrees
+    // it will no longer switch how Japanese is typed.
+    kNeedsInputMethodConfirmation,
     // The Windows keys, Shift, Ctrl and Alt: the latches and the agent's own shortcuts
     // rely on them.
     kRefusedModifier,
     // The left and right mouse buttons: without them nothing could be pointed at.
     kRefusedMouseButton,
+    // F12: Windows keeps it for the debugger at all times, so no program may take it.
+    kRefusedReserved,
     // A code no key sends as a key of its own (none, the reserved ones, a typed character).
     kRefusedUnusable,
 };

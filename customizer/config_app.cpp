@@ -4,6 +4,7 @@
 
 #include "common/settings_schema.h"
 #include "customizer/config_sheet.h"
+#include "customizer/single_instance.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
@@ -39,6 +40,11 @@ BOOL KestrelConfigApp::InitInstance() {
     controls.dwICC = ICC_TAB_CLASSES;
     InitCommonControlsEx(&controls);
 
+    const kestrel::CustomizerInstance instance;
+    if (!instance.IsOnlyOne()) {
+        kestrel::BringRunningCustomizerToFront(kestrel::kFindSheetMs);
+        return FALSE;
+    }
     {
         KestrelConfigPropSheet sheet(kestrel::kSheetCaption, nullptr, 0);
         // After OK each page that was shown has written its settings by the time DoModal

@@ -1,5 +1,6 @@
 #pragma once
-// The customizer program: shows its property sheet once and ends when the sheet closes.
+// The customizer program: shows its property sheet once and ends when the sheet closes;
+// started while another is open, it brings that one to the front and ends at once.
 // After OK, when both pages have written their settings, it tells a running agent to
 // reload them.
 #include "platform/framework/framework.h"

@@ -1,6 +1,7 @@
 #include "customizer/key_recorder.h"
 
 #include "common/resource_ids.h"
+#include "customizer/agents_own_events.h"
 #include "platform/framework/win_app.h"
 #include "platform/hotkeys.h"
 
@@ -19,16 +20,21 @@ struct Session {
 // The one dialog open now; a low-level hook carries no pointer of its own.
 Session* session = nullptr;
 
-// Only while the dialog is in front: with another window in front the keys are that
-// window's.
+// Downs only while the dialog is in front: with another window in front the keys are that
+// window's. Each up goes where its down went.
 LRESULT CALLBACK RecorderHook(int code, WPARAM message, LPARAM lParam) {
-    if (code == HC_ACTION && session && session->dialog &&
-        GetForegroundWindow() == session->dialog) {
-        const auto& event = *reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        if (session->recording.Note(event.vkCode, (event.flags & LLKHF_UP) != 0)) {
+    const auto* event = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+    if (code == HC_ACTION && session && session->dialog && !IsAgentsOwnKeyEvent(*event)) {
+        const bool up = (event->flags & LLKHF_UP) != 0;
+        const bool inFront = GetForegroundWindow() == session->dialog;
+        const bool take = session->recording.Take(event->vkCode, up, inFront);
+        // A modifier let go elsewhere is no longer held here either.
+        if ((take || up) && session->recording.Note(event->vkCode, up)) {
             PostMessageW(session->dialog, kMsgShowCombination, 0, 0);
         }
-        return 1;
+        if (take) {
+            return 1;
+        }
     }
     return CallNextHookEx(nullptr, code, message, lParam);
 }
@@ -68,6 +74,19 @@ INT_PTR CALLBACK RecorderProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
 }
 
 }  // namespace
+
+bool KeyRecording::Take(DWORD vk, bool up, bool inFront) {
+    if (vk >= taken.size()) {
+        return false;
+    }
+    if (up) {
+        const bool downTaken = taken[vk];
+        taken[vk] = false;
+        return downTaken;
+    }
+    taken[vk] = inFront;
+    return inFront;
+}
 
 bool KeyRecording::Note(DWORD vk, bool up) {
     if (const unsigned modifier = ModifierOfKey(vk)) {
