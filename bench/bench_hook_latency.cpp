@@ -105,6 +105,8 @@ class PassOnHook {
     bool Started() const { return window_ != nullptr; }
     // Whether the hook is in place now, as asked.
     bool Set(bool inPlace) { return SendTo(window_, bench::kMsgPassOnHook, inPlace ? 1 : 0) == 1; }
+    // Key events the hook passed on since it was put in place.
+    LRESULT PassedOn() const { return SendTo(window_, bench::kMsgPassedOn); }
 
   private:
     testing_support::Program program_;
@@ -161,11 +163,13 @@ int main() {
     // thread goes on), so the load of the shared machine falls on every phase alike.
     const std::vector<BYTE> handheld = {0xC1, 0xC2, 0xC3, 0xC4, 0xC5};
     std::vector<double> without, passedOn, with, blocked;
+    bool floorMissedKeys = false;
     for (int round = 0; round < kRounds; ++round) {
         SetButtons(window, handheld, false);
         Append(&without, Type(observer));
         if (passOn.Set(true)) {
             Append(&passedOn, Type(observer));
+            floorMissedKeys |= passOn.PassedOn() < 2 * kKeys;
         }
         passOn.Set(false);
         SetButtons(window, handheld, true);
@@ -205,6 +209,10 @@ int main() {
     if (noAgent.empty() || without.empty() || passedOn.empty() || with.empty() || blocked.empty() ||
         desktop.empty() || withoutDesktop.empty()) {
         std::fprintf(stderr, "a phase saw no keys\n");
+        return 1;
+    }
+    if (floorMissedKeys) {
+        std::fprintf(stderr, "keys typed in the do-nothing rounds went past its hook\n");
         return 1;
     }
     ReportPhase("with no agent running", noAgent);
