@@ -6,6 +6,7 @@
 #include "support/recording_os.h"
 #include "support/remote_list_view.h"
 #include "support/test_window.h"
+#include "support/x_input.h"
 
 #include <map>
 
@@ -13,6 +14,9 @@ namespace e2e {
 namespace {
 
 using testing_support::RemoteListView;
+using testing_support::RunXdotool;
+using testing_support::RunXdotoolAt;
+using testing_support::RunXdotoolOver;
 
 std::string Narrow(const std::wstring& text) {
     return testing_support::RecordingOs::Narrow(text.c_str());
@@ -91,22 +95,6 @@ class AddedKeysTest : public SystemFixture {
                                   1);
     }
 
-    // Runs xdotool with `arguments`; it cannot be waited for under Wine, so the caller
-    // waits for what it does.
-    static bool StartXdotool(const std::wstring& arguments) {
-        std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &process)) {
-            return false;
-        }
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return true;
-    }
-
     std::unique_ptr<Program> customizer_;
     Sheet sheet_{nullptr};
     HWND page_ = nullptr;
@@ -168,10 +156,7 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsPressedInTheDialogBecomeButtonsAfterOk)
     // The forward button from the X server, as a real mouse sends it, over the dialog.
     dialog = OpenDialog();
     ASSERT_NE(dialog, nullptr);
-    RECT frame = {};
-    GetWindowRect(dialog, &frame);
-    ASSERT_TRUE(StartXdotool(L"mousemove " + std::to_wstring((frame.left + frame.right) / 2) +
-                             L" " + std::to_wstring(frame.top + 20) + L" click 9"));
+    ASSERT_TRUE(RunXdotoolOver(dialog, L"click 9"));
     ASSERT_TRUE(Closes(dialog));
     ASSERT_TRUE(RowsBecome(6));
     EXPECT_EQ(list_->Text(5), L"マウス 進むボタン");
@@ -260,10 +245,7 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsAddedInTheCustomizerRunTheirAssignments
     for (const Button& button : buttons) {
         HWND dialog = OpenDialog();
         ASSERT_NE(dialog, nullptr);
-        RECT frame = {};
-        GetWindowRect(dialog, &frame);
-        ASSERT_TRUE(StartXdotool(L"mousemove " + std::to_wstring((frame.left + frame.right) / 2) +
-                                 L" " + std::to_wstring(frame.top + 20) + L" " + button.pressed));
+        ASSERT_TRUE(RunXdotoolOver(dialog, button.pressed));
         ASSERT_TRUE(Closes(dialog));
         ASSERT_TRUE(RowsBecome(row + 1));
         ASSERT_TRUE(WaitUntil([&] { return list_->SelectedRow() == row; }));
@@ -280,14 +262,14 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsAddedInTheCustomizerRunTheirAssignments
     ASSERT_EQ(Stored(L"4004", L"Cmd_2"), proofs_[7]);
 
     ClickTarget target;
-    ASSERT_TRUE(StartXdotool(L"mousemove 250 200 click 1"));
+    ASSERT_TRUE(RunXdotoolAt(250, 200, L"click 1"));
     ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.Window(); }));
     ASSERT_NO_FATAL_FAILURE(StartAgent());
 
     // The agent's hot keys may come a moment after its window: press until it answers.
     bool first = false;
     for (int attempt = 0; attempt < 10 && !first; ++attempt) {
-        StartXdotool(L"key Pause");
+        RunXdotool(L"key Pause");
         first = WaitUntil([&] { return StartsRecorded(proofs_[0]) > 0; }, 1500);
     }
     ASSERT_TRUE(first) << "the agent did not take Pause";
@@ -314,7 +296,7 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsAddedInTheCustomizerRunTheirAssignments
             const UINT message = key ? WM_KEYDOWN : WM_XBUTTONDOWN;
             const WORD xButton = key ? 0 : XBUTTON2;
             const int passedBefore = ClickTarget::Count(message, xButton);
-            ASSERT_TRUE(StartXdotool(presses[mode]));
+            ASSERT_TRUE(RunXdotool(presses[mode]));
             if (button.assigned[mode] == kStandard) {
                 EXPECT_TRUE(WaitUntil([&] {
                     return ClickTarget::Count(message, xButton) > passedBefore;
