@@ -49,7 +49,10 @@ KeyDecision Decide(const KeyEvent& event) {
             gone.push_back(window);
         }
     }
-    const UINT held = event.up ? 0 : HeldModifiers();
+    // The modifiers matter only to a registration of this key. Asking for them costs a
+    // round trip to the system once any key has moved, which an injected key that is no
+    // button (met while an own event is awaited) need not pay.
+    const UINT held = (event.up || windows.empty()) ? 0 : HeldModifiers();
     std::lock_guard<std::mutex> lock(dataLock);
     return matcher.Handle(event, held, gone);
 }
