@@ -222,10 +222,12 @@ void StopHookThread() {
 // Not with a sent message: a thread waiting for the answer to one handles messages sent to
 // it meanwhile, and a reload sent to the agent would then rebuild its button table in the
 // middle of a registration.
+// A thread that ends itself meanwhile leaves the message unanswered.
 void AskHookThread(UINT message, WPARAM wParam) {
     ResetEvent(hookThreadAnswered);
     if (PostMessageW(hookWindow, message, wParam, 0)) {
-        WaitForSingleObject(hookThreadAnswered, 5000);
+        const HANDLE answers[] = {hookThreadAnswered, hookThread};
+        WaitForMultipleObjects(2, answers, FALSE, 5000);
     }
 }
 
@@ -248,10 +250,10 @@ void WaitForHookThread() {
     if (!layer::hookWindow || !PostMessageW(layer::hookWindow, layer::kMsgNothing, 0, 0)) {
         return;
     }
+    const HANDLE answers[] = {layer::hookThreadAnswered, layer::hookThread};
     const ULONGLONG deadline = GetTickCount64() + 5000;
     while (GetTickCount64() < deadline &&
-           MsgWaitForMultipleObjects(1, &layer::hookThreadAnswered, FALSE, 100, QS_SENDMESSAGE) !=
-               WAIT_OBJECT_0) {
+           MsgWaitForMultipleObjects(2, answers, FALSE, 100, QS_SENDMESSAGE) >= WAIT_OBJECT_0 + 2) {
         MSG message;
         PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }

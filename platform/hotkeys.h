@@ -78,8 +78,9 @@ int KeyUpHotKeyCount();
 // What the layer posts to the notice window as wParam: the mouse hook could not be
 // installed, or was lost and could not be put back, so the mouse buttons reach programs and
 // registering one fails; and, once after that, it works again, so mouse buttons can be
-// registered again (those refused meanwhile are not taken by themselves). The layer tries
-// again now and then as long as there is a notice window.
+// registered again (those refused meanwhile are not taken by themselves; those registered
+// before the loss are). The layer tries again every second while there is a notice window
+// or a mouse button still registered.
 constexpr WPARAM kMouseHookMissing = 0;
 constexpr WPARAM kMouseHookWorks = 1;
 // Sets the window that is told, and the message; nullptr tells no one.
