@@ -15,7 +15,6 @@ namespace {
 
 using testing_support::RemoteListView;
 using testing_support::RunXdotool;
-using testing_support::RunXdotoolAt;
 using testing_support::RunXdotoolOver;
 
 std::string Narrow(const std::wstring& text) {
@@ -262,8 +261,7 @@ TEST_F(AddedKeysTest, KeysAndMouseButtonsAddedInTheCustomizerRunTheirAssignments
     ASSERT_EQ(Stored(L"4004", L"Cmd_2"), proofs_[7]);
 
     ClickTarget target;
-    ASSERT_TRUE(RunXdotoolAt(250, 200, L"click 1"));
-    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == target.Window(); }));
+    ASSERT_TRUE(testing_support::FocusWithClick(target.Window()));
     ASSERT_NO_FATAL_FAILURE(StartAgent());
 
     // The agent's hot keys may come a moment after its window: press until it answers.

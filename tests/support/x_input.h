@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "support/message_pump.h"
+
 namespace testing_support {
 
 // Starts xdotool with its own words, e.g. L"key Pause" or L"click 9"; false when it did not
@@ -32,6 +34,16 @@ inline bool RunXdotoolOver(HWND window, const std::wstring& then) {
     RECT frame = {};
     GetWindowRect(window, &frame);
     return RunXdotoolAt((frame.left + frame.right) / 2, frame.top + 20, then);
+}
+
+// Clicks the middle of `window` through the X server, which gives it the X focus, and waits
+// until it is the foreground window; whether it became so within `ms`.
+inline bool FocusWithClick(HWND window, DWORD ms = 20000) {
+    RECT frame = {};
+    GetWindowRect(window, &frame);
+    return RunXdotoolAt((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2,
+                        L"click 1") &&
+           PumpUntil([&] { return GetForegroundWindow() == window; }, ms);
 }
 
 }  // namespace testing_support
