@@ -26,8 +26,9 @@ namespace {
 const wchar_t* const kRuleNames[] = {L"すべてのアプリと同じ", L"このアプリ専用の割り当て",
                                      L"このアプリではオフ"};
 constexpr int kRuleCount = 3;
-constexpr wchar_t kFollowingText[] = L"（すべてのアプリと同じ）";
-constexpr wchar_t kSwitchedOffText[] = L"（このアプリではオフ）";
+// Short: the narrow list shows the rule box's full names for the selected row.
+constexpr wchar_t kFollowingText[] = L"（共通）";
+constexpr wchar_t kSwitchedOffText[] = L"（オフ）";
 // Put before the slots of a button with assignments of its own, so they show at a glance.
 constexpr wchar_t kOwnMark[] = L"★";
 constexpr wchar_t kRemoveAppFormat[] = L"「%ls」のアプリごとの設定を削除しますか？";

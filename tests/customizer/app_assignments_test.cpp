@@ -166,7 +166,7 @@ TEST_F(AppAssignmentsTest, AProgramsOwnAssignmentsStartFromTheGlobalOnesAndOkSto
     EXPECT_EQ(SelectorItems(),
               (std::vector<std::wstring>{L"すべてのアプリ", L"メモ帳 (notepad.exe)"}));
     EXPECT_EQ(page.m_app, 0);
-    EXPECT_EQ(Summary(0), L"（すべてのアプリと同じ）");
+    EXPECT_EQ(Summary(0), L"（共通）");
     EXPECT_TRUE(Checked(0));  // on for all programs, so on here
     EXPECT_FALSE(Checked(2));
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_COMBO_RULE)));
@@ -178,7 +178,7 @@ TEST_F(AppAssignmentsTest, AProgramsOwnAssignmentsStartFromTheGlobalOnesAndOkSto
     PickProgram(L"［Ctrl+C］");
     EXPECT_EQ(Summary(0), L"★［Ctrl+C］/_/_");
     CheckButton(1, false);  // cleared in the program's view: off there
-    EXPECT_EQ(Summary(1), L"（このアプリではオフ）");
+    EXPECT_EQ(Summary(1), L"（オフ）");
 
     PickFrom(IDC_COMBO_APP, 0);  // back to all programs: their assignments are untouched
     EXPECT_EQ(page.m_app, -1);
@@ -226,8 +226,8 @@ TEST_F(AppAssignmentsTest, StoredProgramsAreShownAndKeptByteForByte) {
               (std::vector<std::wstring>{L"すべてのアプリ", L"game.exe", L"ペイント (paint.exe)"}));
     PickFrom(IDC_COMBO_APP, 2);
     EXPECT_EQ(Summary(0), L"★Shiftラッチ/_/_");
-    EXPECT_EQ(Summary(1), L"（このアプリではオフ）");
-    EXPECT_EQ(Summary(2), L"（すべてのアプリと同じ）");
+    EXPECT_EQ(Summary(1), L"（オフ）");
+    EXPECT_EQ(Summary(2), L"（共通）");
     EXPECT_TRUE(Checked(0));
     EXPECT_FALSE(Checked(1));
     EXPECT_EQ(IsDlgButtonChecked(page.m_hWnd, IDC_APP_OFF), static_cast<UINT>(BST_UNCHECKED));
