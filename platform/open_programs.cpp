@@ -43,7 +43,7 @@ BOOL CALLBACK FindHostedProcess(HWND child, LPARAM data) {
     return TRUE;
 }
 
-// The process whose program a top-level window stands for.
+// The process whose program a top-level window stands for, and its path.
 DWORD ProgramProcessOf(HWND window, std::wstring& path) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
@@ -101,6 +101,12 @@ std::vector<OpenProgram> ListOpenProgramsNow() {
     Listing listing{{}, GetCurrentProcessId()};
     EnumWindows(AddProgramWindow, reinterpret_cast<LPARAM>(&listing));
     return listing.programs;
+}
+
+std::wstring ProgramPathOfWindow(HWND window) {
+    std::wstring path;
+    ProgramProcessOf(window, path);
+    return path;
 }
 
 std::wstring FileNameOf(const std::wstring& path) {

@@ -20,6 +20,11 @@ struct OpenProgram {
 // the hosted app's. Programs whose file name cannot be read (access denied) are left out.
 std::vector<OpenProgram> ListOpenProgramsNow();
 
+// The program file a top-level window stands for, as the list above takes it (a window of
+// the frame host for Store apps as the hosted app's); empty when the process cannot be
+// queried (access denied, or the window is gone).
+std::wstring ProgramPathOfWindow(HWND window);
+
 // The part of `path` after its last backslash or slash.
 std::wstring FileNameOf(const std::wstring& path);
 

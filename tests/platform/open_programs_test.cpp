@@ -51,7 +51,10 @@ TEST(OpenProgramsTest, AProgramWithAWindowIsListedOnceAndThisProcessIsNot) {
             return Listed(programs, L"notepad.exe") != nullptr;
         },
         kDeadlineMs, 100);
-    for (HWND window : testing_support::TopLevelWindowsOf(process.dwProcessId)) {
+    const std::vector<HWND> windows = testing_support::TopLevelWindowsOf(process.dwProcessId);
+    const std::wstring windowPath =
+        windows.empty() ? L"" : platform::ProgramPathOfWindow(windows[0]);
+    for (HWND window : windows) {
         PostMessageW(window, WM_CLOSE, 0, 0);
     }
     testing_support::PumpUntil(
@@ -65,6 +68,8 @@ TEST(OpenProgramsTest, AProgramWithAWindowIsListedOnceAndThisProcessIsNot) {
     EXPECT_EQ(_wcsicmp(platform::FileNameOf(notepad->path).c_str(), L"notepad.exe"), 0);
     EXPECT_NE(notepad->path.find(L'\\'), std::wstring::npos);
     EXPECT_FALSE(notepad->name.empty());
+    EXPECT_EQ(windowPath, notepad->path);
+    EXPECT_TRUE(platform::ProgramPathOfWindow(nullptr).empty());
     int notepads = 0;
     wchar_t ownPath[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, ownPath, MAX_PATH);
