@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <climits>
 #include <vector>
 
 #include "common/resource_ids.h"

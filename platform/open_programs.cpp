@@ -1,6 +1,8 @@
 #include "platform/open_programs.h"
 
 #include <cwchar>
+#include <iterator>
+#include <vector>
 
 namespace platform {
 
