@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/hotkeys.h"
+#include "platform/open_programs.h"
 #include "platform/sip.h"
 
 namespace platform {
@@ -64,6 +65,8 @@ class OsCalls {
     // Every item of the shell's applications folder; none where the shell has no such
     // folder.
     virtual std::vector<ShellApp> ListShellApps();
+    // The programs with a window open now (platform/open_programs.h).
+    virtual std::vector<OpenProgram> ListOpenPrograms();
     // Lets one message reach a window from programs at a lower integrity level.
     virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                              PCHANGEFILTERSTRUCT status);
