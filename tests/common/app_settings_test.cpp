@@ -102,7 +102,10 @@ TEST_F(AppSettingsTest, ValuesOfTheWrongKindOrSizeCountAsMissing) {
     EXPECT_TRUE(read.buttons[0].slots[0].command.empty());
     EXPECT_EQ(read.buttons[0].slots[1].enabled, 1u);
     EXPECT_TRUE(read.buttons[0].slots[1].hasPair);
-    EXPECT_EQ(read.buttons[0].slots[1].command, L"%WINDIR%\\a.exe");
+    // Expanded as a global button's command is, so the agent runs the file it names.
+    wchar_t expanded[MAX_PATH] = {};
+    ExpandEnvironmentStringsW(L"%WINDIR%\\a.exe", expanded, MAX_PATH);
+    EXPECT_EQ(read.buttons[0].slots[1].command, expanded);
 }
 
 TEST_F(AppSettingsTest, OnlyNamesThatCanBeProgramsOrButtonsAreRead) {
