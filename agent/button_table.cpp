@@ -5,6 +5,7 @@
 #include "agent/agent_state.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
+#include "common/app_settings.h"
 #include "common/hex_digit.h"
 #include "common/settings_key.h"
 #include "platform/os_calls.h"
@@ -24,6 +25,11 @@ constexpr size_t kKeyDigitsEnd = 4;
 // binding's field is skipped, because a cut name would make the open create a stray key.
 bool FitsKeyName(const wchar_t* name) {
     return wcslen(name) < kKeyNameChars;
+}
+
+// The per-program settings share the product key with the buttons but are none.
+bool IsButtonSubkey(const wchar_t* name) {
+    return FitsKeyName(name) && !AppSettings::SameName(name, kAppsKeyName);
 }
 
 void ClearSlots(ButtonBinding& binding) {
@@ -47,7 +53,7 @@ bool EnumerateButtonSubkeys() {
             ERROR_SUCCESS) {
             break;
         }
-        if (FitsKeyName(name)) {
+        if (IsButtonSubkey(name)) {
             buttonTable.push_back(MakeBinding(name));
         }
     }

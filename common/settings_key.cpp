@@ -80,15 +80,28 @@ bool WriteBool(const wchar_t* name, bool flag) {
     return WriteDword(name, flag ? 1 : 0);
 }
 
-bool ReadString(const wchar_t* name, wchar_t (&buffer)[kStringChars]) {
+namespace {
+
+// One value's data into `data` (at most `size` bytes); `size` becomes the stored length
+// and `type` the stored type.
+bool QueryValue(const wchar_t* name, BYTE* data, DWORD& size, DWORD& type) {
     if (!keyOpen) {
         return false;
     }
+    return RegQueryValueExW(keyHandle, name, nullptr, &type, data, &size) == ERROR_SUCCESS;
+}
+
+bool IsTextType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ;
+}
+
+// Reads a string value and, when `typed`, refuses any type but text.
+bool ReadStringAs(const wchar_t* name, wchar_t (&buffer)[kStringChars], bool typed) {
     wchar_t local[kStringChars] = {};
     DWORD type = REG_SZ;
     DWORD size = kStringBytes;
-    if (RegQueryValueExW(keyHandle, name, nullptr, &type, reinterpret_cast<BYTE*>(local), &size) !=
-        ERROR_SUCCESS) {
+    if (!QueryValue(name, reinterpret_cast<BYTE*>(local), size, type) ||
+        (typed && !IsTextType(type))) {
         return false;
     }
     // Other programs may store data without a terminator, of odd length or of another
@@ -103,14 +116,13 @@ bool ReadString(const wchar_t* name, wchar_t (&buffer)[kStringChars]) {
     return true;
 }
 
-bool ReadDword(const wchar_t* name, DWORD& result) {
-    if (!keyOpen) {
-        return false;
-    }
+// Reads a number and, when `typed`, refuses anything but REG_DWORD of exactly 4 bytes.
+bool ReadDwordAs(const wchar_t* name, DWORD& result, bool typed) {
     BYTE bytes[sizeof(DWORD)] = {};
     DWORD type = REG_DWORD;
     DWORD size = sizeof(bytes);
-    if (RegQueryValueExW(keyHandle, name, nullptr, &type, bytes, &size) != ERROR_SUCCESS) {
+    if (!QueryValue(name, bytes, size, type) ||
+        (typed && (type != REG_DWORD || size != sizeof(DWORD)))) {
         return false;
     }
     // Shorter data is zero-extended: bytes past `size` stay 0.
@@ -118,6 +130,24 @@ bool ReadDword(const wchar_t* name, DWORD& result) {
     std::memcpy(&value, bytes, size);
     result = value;
     return true;
+}
+
+}  // namespace
+
+bool ReadString(const wchar_t* name, wchar_t (&buffer)[kStringChars]) {
+    return ReadStringAs(name, buffer, false);
+}
+
+bool ReadDword(const wchar_t* name, DWORD& result) {
+    return ReadDwordAs(name, result, false);
+}
+
+bool ReadTypedString(const wchar_t* name, wchar_t (&buffer)[kStringChars]) {
+    return ReadStringAs(name, buffer, true);
+}
+
+bool ReadTypedDword(const wchar_t* name, DWORD& result) {
+    return ReadDwordAs(name, result, true);
 }
 
 bool ReadBool(const wchar_t* name, bool& flag) {

@@ -33,4 +33,10 @@ bool ReadString(const wchar_t* name, wchar_t (&buffer)[kStringChars]);
 bool ReadDword(const wchar_t* name, DWORD& result);
 bool ReadBool(const wchar_t* name, bool& flag);
 
+// The same reads that also check the stored type: a number counts only as REG_DWORD of
+// exactly 4 bytes, a text only as REG_SZ or REG_EXPAND_SZ. For settings written by hand or
+// by other programs, where a value of the wrong kind means "not set".
+bool ReadTypedString(const wchar_t* name, wchar_t (&buffer)[kStringChars]);
+bool ReadTypedDword(const wchar_t* name, DWORD& result);
+
 }  // namespace kestrel::SettingsKey

@@ -13,6 +13,22 @@ inline constexpr wchar_t kProductKeyPath[] = L"Software\\VelmoraLab\\Kestrel";
 // How the agent addresses a button's subkey: the product path, a backslash, the name.
 inline constexpr wchar_t kButtonKeyFormat[] = L"%s\\%s";
 
+// Per-program assignments: a subkey of the product key holding one subkey per program,
+// named after the program's file name as the system reports it for the process
+// ("notepad.exe"), compared without regard to case. A program's subkey may hold "Off",
+// "Name" (what the customizer shows; the agent ignores it) and button subkeys named and
+// filled exactly as the global ones. The agent never takes this subkey for a button.
+inline constexpr wchar_t kAppsKeyName[] = L"Apps";
+inline constexpr wchar_t kAppsKeyPath[] = L"Software\\VelmoraLab\\Kestrel\\Apps";
+// DWORD 1: while this program is in front, every key and mouse button passes untouched.
+inline constexpr wchar_t kValueOff[] = L"Off";
+// The longest name a registry key may have, and so the longest program file name kept.
+inline constexpr int kMaxAppNameChars = 255;
+// Readers stop after this many programs, and after this many button subkeys of one
+// program, so that a flooded subtree costs bounded time and memory.
+inline constexpr int kMaxApps = 1000;
+inline constexpr int kMaxAppButtons = 64;
+
 // Values of the product key.
 inline constexpr wchar_t kValueDoubleTime[] = L"DoubleTime";
 inline constexpr wchar_t kValueHoldTime[] = L"HoldTime";
@@ -63,6 +79,9 @@ enum ActionType : int {
 inline constexpr int kDeviceCommandToday = 0;
 inline constexpr int kDeviceCommandStartKey = 1;
 inline constexpr int kDeviceCommandInputPanel = 2;
+// Pauses the agent or resumes it; the button that carries it keeps working while paused.
+inline constexpr int kDeviceCommandPause = 3;
+inline constexpr wchar_t kDeviceCommandPauseText[] = L"3";
 
 // The agent window: found by both programs through exactly this class and title.
 inline constexpr wchar_t kAgentClassName[] = L"Kestrel";

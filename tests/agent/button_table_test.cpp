@@ -331,4 +331,21 @@ TEST_F(ButtonTableTest, OverlongSubkeyNamesAreSkippedWithoutCreatingKeys) {
     EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx").size(), 1u);
 }
 
+// The per-program settings sit beside the buttons under the product key; whatever their
+// name's letter case, they never become a button, so a subtree of them alone counts as
+// no settings at all.
+TEST_F(ButtonTableTest, TheProgramSettingsKeyIsNeverTakenForAButton) {
+    Button(L"40C1", 1);
+    SetDword(HKEY_CURRENT_USER, kBase + L"\\apps\\notepad.exe\\40C1", L"Enabled", 1);
+    ASSERT_TRUE(LoadButtons(kWindow));
+    ASSERT_EQ(buttonTable.size(), 1u);
+    EXPECT_STREQ(buttonTable[0].keyName, L"40C1");
+
+    testing_support::DeleteKeyTree(HKEY_CURRENT_USER, (kBase + L"\\40C1").c_str());
+    os.calls.clear();
+    EXPECT_FALSE(LoadButtons(kWindow));
+    EXPECT_TRUE(buttonTable.empty());
+    EXPECT_EQ(os.CallsStartingWith("ShellExecuteEx").size(), 1u);
+}
+
 }  // namespace

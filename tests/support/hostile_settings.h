@@ -104,6 +104,53 @@ class HostileSettings {
         }
     }
 
+    // Adds a hostile per-program subtree beside the buttons: mostly a few programs, now
+    // and then a thousand; names of every length up to the registry's 255 characters;
+    // "Off" and "Name" of any kind; button subkeys named after the case's buttons or
+    // anything, filled like the global ones; programs without buttons; unknown subkeys
+    // and values at every level. Draws from its own stream, so Fill() stays as it was.
+    void FillApps() {
+        std::mt19937 saved = random_;
+        random_.seed(static_cast<uint32_t>(Pick(0, 0x7FFFFFFF)));
+        OpenedKey apps(HKEY_CURRENT_USER, kestrel::kAppsKeyPath);
+        HostileValue(apps.get(), L"Unknown");
+        const int programs = Chance(5) ? 1000 : Pick(0, 8);
+        for (int i = 0; i < programs; ++i) {
+            std::wstring name = i % 3 == 0 ? AppName(Pick(1, 255)) : AppName(Pick(1, 20));
+            OpenedKey program(apps.get(), name);
+            if (programs > 100) {
+                continue;  // a flood of programs without buttons
+            }
+            HostileValue(program.get(), kestrel::kValueOff);
+            HostileValue(program.get(), kestrel::kValueName);
+            HostileValue(program.get(), L"Unknown");
+            if (Chance(20)) {
+                OpenedKey deeper(program.get(), L"Deeper\\Still");
+                HostileValue(deeper.get(), kestrel::kValueEnabled);
+            }
+            const int buttons = Pick(0, 5);
+            for (int b = 0; b < buttons; ++b) {
+                const std::wstring keyName =
+                    !buttonNames_.empty() && Chance(70)
+                        ? buttonNames_[Pick(0, static_cast<int>(buttonNames_.size()) - 1)]
+                        : KeyName();
+                OpenedKey button(program.get(), keyName);
+                HostileValue(button.get(), kestrel::kValueEnabled);
+                for (int n = 0; n < 4; ++n) {
+                    if (n < kestrel::kSlotCount && Chance(35)) {
+                        WrittenSlot(button.get(), n);
+                    } else {
+                        HostileValue(button.get(),
+                                     SlotValueName(kestrel::kValueSlotEnabledFormat, n));
+                        HostileValue(button.get(), SlotValueName(kestrel::kValueSlotModeFormat, n));
+                        HostileValue(button.get(), SlotValueName(kestrel::kValueSlotCmdFormat, n));
+                    }
+                }
+            }
+        }
+        random_ = saved;
+    }
+
     // Names used for button subkeys in the last case (some may be unusable on purpose).
     const std::vector<std::wstring>& buttonNames() const { return buttonNames_; }
 
@@ -213,6 +260,20 @@ class HostileSettings {
             if (c == L'\\') {
                 c = L'_';  // a backslash would name a deeper key, not a subkey
             }
+        }
+        return name;
+    }
+
+    // A program's file name of `length` characters, now and then its letter case changed
+    // or with no ".exe"; a backslash would name a deeper key and is never used.
+    std::wstring AppName(int length) {
+        std::wstring name;
+        for (int i = 0; i < length; ++i) {
+            wchar_t c = static_cast<wchar_t>(Chance(85) ? Pick(0x21, 0x7E) : Pick(0x3000, 0x30FF));
+            name += c == L'\\' ? L'_' : c;
+        }
+        if (length > 4 && Chance(60)) {
+            name.replace(name.size() - 4, 4, Chance(50) ? L".exe" : L".EXE");
         }
         return name;
     }
