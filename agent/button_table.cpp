@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "agent/agent_state.h"
+#include "agent/app_assignments.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
 #include "common/app_settings.h"
@@ -116,8 +117,9 @@ const ButtonBinding* FindBindingForMessage(WPARAM vk) {
     return vk <= 0xFFFFFFFFu ? FindBindingByKey(static_cast<UINT>(vk)) : nullptr;
 }
 
+// A button off globally may still be on in a program, and holds its hot keys then too.
 bool HasHotKeys(const ButtonBinding& binding) {
-    return binding.enabled == 1 && binding.hotKeyId != kNoHotKeyId;
+    return binding.hotKeyId != kNoHotKeyId;
 }
 
 }  // namespace
@@ -160,8 +162,10 @@ bool LoadButtons(HWND window) {
     for (ButtonBinding& binding : buttonTable) {
         ReadBinding(binding);
     }
+    LoadAppAssignments();
     RegisterAllHotKeys(window);
     ReadPressTimes();
+    HandPressRules();
     return true;
 }
 
@@ -177,12 +181,14 @@ void UnregisterButtonHotKeys(HWND window, int baseId) {
     platform::Os().UnregisterHotKey(window, baseId + kControlIdOffset);
 }
 
-// The id scheme has room for 16 buttons; further enabled buttons stay without hot keys
-// rather than take ids that fold onto another button's.
+// The id scheme has room for 16 buttons, counting those switched on in a program only;
+// further buttons stay without hot keys rather than take ids that fold onto another
+// button's.
 void RegisterAllHotKeys(HWND window) {
     int nextId = 0;
     for (ButtonBinding& binding : buttonTable) {
-        if (binding.enabled != 1) {
+        if (!SwitchedOnAnywhere(binding)) {
+            binding.hotKeyId = kNoHotKeyId;
             continue;
         }
         if (nextId >= kMaxHotKeyButtons) {

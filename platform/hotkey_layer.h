@@ -52,8 +52,9 @@ extern HHOOK keyboardHook;
 extern HHOOK mouseHook;
 LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam);
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam);
-// The matcher's decision on one event, with the system's state it needs.
-KeyDecision Decide(const KeyEvent& event);
+// The matcher's decision on one event, with the system's state it needs; `pointer` is where
+// a mouse button's event happened, none for a key.
+KeyDecision Decide(const KeyEvent& event, const POINT* pointer = nullptr);
 // Does what a decision asks of the hook thread and says whether the event is swallowed.
 bool Carry(const KeyDecision& decision);
 void PostReports(const KeyDecision& decision);
@@ -80,6 +81,13 @@ void ReleaseAllReservations(HWND window);
 // refusal of it stands.
 UINT ReservedModifiers(UINT modifiers, UINT vk);
 bool TakenAlone(UINT modifiers, UINT vk);
+
+// Which program a press belongs to (press_program.cpp): the foreground window's for a key,
+// the one's under `pointer` for a mouse button. Hook thread, and the foreground events'
+// hook installed and removed there with the input hooks.
+std::wstring PressProgram(const POINT* pointer);
+void WatchForeground();
+void StopWatchingForeground();
 
 // Injection and the Start-menu mask (hotkey_injection.cpp).
 void InjectMask();

@@ -6,7 +6,10 @@
 // story, missed events included.
 #include <windows.h>
 
+#include <string>
 #include <vector>
+
+#include "platform/press_rules.h"
 
 #ifndef MOD_KEYUP
 #define MOD_KEYUP 0x1000
@@ -39,7 +42,8 @@ constexpr int kNoReservation = -1;
 struct HotKeyReport {
     HWND window;
     int id;
-    LPARAM lParam;  // MAKELPARAM(modifiers, vk), MOD_KEYUP set for a release
+    LPARAM lParam;    // MAKELPARAM(modifiers, vk), MOD_KEYUP set for a release
+    int program = 0;  // whose assignments the press uses, as the rules number them
 };
 
 struct KeyDecision {
@@ -82,9 +86,18 @@ class HotKeyMatcher {
     // that hold one, to be checked for life, and the caller reads the modifiers for Handle.
     bool Concerns(const KeyEvent& event, std::vector<HWND>* windows) const;
 
+    // The rules for the presses of `window`'s registrations; rules that are not Active()
+    // leave every press as it was without them. A press under way keeps its choice.
+    void SetRules(HWND window, PressRules rules);
+    // Whether Handle needs the program the event belongs to: a key-down of a registered key
+    // whose rules depend on the program. Every other event is decided without it.
+    bool NeedsProgram(const KeyEvent& event) const;
+
     // `held` is the system's modifier state just before the event (MOD_* bits), `gone` the
-    // windows that no longer exist.
-    KeyDecision Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone);
+    // windows that no longer exist, `program` the lower-case file name of the program the
+    // event belongs to (only read where NeedsProgram; empty for one that cannot be read).
+    KeyDecision Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone,
+                       const std::wstring& program = std::wstring());
 
     // The system's own hot key `reservation` fired at `time`: the hook did not see the key
     // (the foreground window is elevated, or the hook was gone). The system reports key-downs
@@ -105,6 +118,18 @@ class HotKeyMatcher {
         DWORD lastDownAt;  // time of its latest key-down, auto-repeats included
         bool systemPress;  // the system reported a press the hook did not see
         DWORD systemAt;    // time of its latest report, auto-repeats included
+        int program;       // the press's program, chosen at its first down
+    };
+    // A key whose press the rules let pass: its repeats and release pass with it.
+    struct PassingKey {
+        DWORD vk;
+        DWORD lastDownAt;
+    };
+    // The latest taken press of a key, for a second press that may follow it.
+    struct TakenPress {
+        DWORD vk;
+        int program;
+        DWORD upAt;
     };
     struct OwnEvent {
         DWORD vk;
@@ -117,6 +142,9 @@ class HotKeyMatcher {
     bool TakeOwedRelease(const KeyEvent& event);
     bool Repeats(bool pressed, DWORD lastAt, DWORD time) const;
     static bool Matches(const Registration& r, DWORD vk, UINT held);
+    PressVerdict Judge(const Registration& r, const KeyEvent& event, const std::wstring& program);
+    bool KeepsPassing(const KeyEvent& event);
+    void RememberTaken(const Registration& r, DWORD upAt);
     static void AddReport(KeyDecision* decision, const Registration& r, bool up);
     static void EndPress(KeyDecision* decision, Registration& r);
 
@@ -125,6 +153,10 @@ class HotKeyMatcher {
     // Mouse buttons whose press was swallowed and whose registration went before the release.
     std::vector<DWORD> owedReleases_;
     DWORD repeatWindowMs_ = 750;
+    HWND rulesWindow_ = nullptr;
+    PressRules rules_;
+    std::vector<PassingKey> passing_;
+    std::vector<TakenPress> taken_;
 };
 
 }  // namespace platform

@@ -60,7 +60,7 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
     }
     bool up = false;
     const DWORD vk = MouseButtonOf(message, event, &up);
-    if (vk && Carry(Decide(MouseKeyEvent(vk, up, event)))) {
+    if (vk && Carry(Decide(MouseKeyEvent(vk, up, event), &event.pt))) {
         return 1;
     }
     return CallNextHookEx(nullptr, code, message, lParam);

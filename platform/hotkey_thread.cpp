@@ -36,6 +36,7 @@ void Answer() {
 // The hooks go with the window: nothing of the layer stays in the system once it closes.
 void OnDestroy(HWND window) {
     ReleaseAllReservations(window);
+    StopWatchingForeground();
     UnhookWindowsHookEx(keyboardHook);
     keyboardHook = nullptr;
     if (mouseHook) {
@@ -109,6 +110,7 @@ DWORD WINAPI HookThreadMain(LPVOID context) {
     }
     // Without it the mouse buttons are not taken until the watch installs it: no failure.
     Install(&mouseHook, WH_MOUSE_LL, MouseHook);
+    WatchForeground();
     SetTimer(window, 1, kWatchPeriodMs, nullptr);
     start->window = window;
     SetEvent(start->ready);
