@@ -36,9 +36,11 @@ AppButton AppButtonFromValues(int program, const AppSettings::ButtonValues& valu
     return button;
 }
 
+// The single press runs its slot whatever that slot's switch says; double and hold only
+// when theirs is on.
 bool SlotsCarryPause(const ActionSlot* slots) {
     for (int n = 0; n < kSlotCount; ++n) {
-        if (CarriesPause(slots[n])) {
+        if (CarriesPause(slots[n]) && (n == kPressSingle || slots[n].enabled)) {
             return true;
         }
     }
@@ -97,7 +99,7 @@ const ActionSlot* SlotsFor(const ButtonBinding& binding, int program) {
 }
 
 bool CarriesPause(const ActionSlot& slot) {
-    return slot.enabled && slot.type == kActionDeviceCommand &&
+    return slot.type == kActionDeviceCommand &&
            _wtol(slot.command.c_str()) == kDeviceCommandPause;
 }
 
