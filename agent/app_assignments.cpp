@@ -99,8 +99,7 @@ const ActionSlot* SlotsFor(const ButtonBinding& binding, int program) {
 }
 
 bool CarriesPause(const ActionSlot& slot) {
-    return slot.type == kActionDeviceCommand &&
-           _wtol(slot.command.c_str()) == kDeviceCommandPause;
+    return slot.type == kActionDeviceCommand && _wtol(slot.command.c_str()) == kDeviceCommandPause;
 }
 
 platform::PressRules MakePressRules(bool paused) {

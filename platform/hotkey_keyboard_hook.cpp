@@ -54,8 +54,10 @@ KeyDecision Decide(const KeyEvent& event, const POINT* pointer) {
         }
     }
     const UINT held = event.up ? 0 : HeldModifiers();
+    KeyEvent seen = event;
+    seen.seenAt = GetTickCount();
     std::lock_guard<std::mutex> lock(dataLock);
-    return matcher.Handle(event, held, gone, program);
+    return matcher.Handle(seen, held, gone, program);
 }
 
 void PostReports(const KeyDecision& decision) {

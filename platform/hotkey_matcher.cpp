@@ -40,7 +40,8 @@ bool SameKey(DWORD sent, DWORD seen) {
 }  // namespace
 
 void HotKeyMatcher::Add(HWND window, int id, UINT modifiers, UINT vk, int reservation) {
-    const Registration fresh = {window, id, modifiers, vk, reservation, false, 0, false, 0, 0};
+    const Registration fresh = {window, id,    modifiers, vk, reservation, false,
+                                0,      false, 0,         0,  false};
     for (Registration& r : registrations_) {
         if (r.window == window && r.id == id) {
             OweRelease(r);
@@ -221,23 +222,26 @@ PressVerdict HotKeyMatcher::Judge(const Registration& r, const KeyEvent& event,
         return PressVerdict();
     }
     for (const TakenPress& press : taken_) {
-        if (press.vk == event.vk &&
-            static_cast<LONG>(event.time - press.upAt) <= static_cast<LONG>(rules_.doubleTimeMs)) {
-            return {true, press.program};
+        const LONG since = static_cast<LONG>(SeenAt(event) - press.upAt);
+        if (press.vk == event.vk && since >= 0 && since <= static_cast<LONG>(rules_.doubleTimeMs)) {
+            return {true, press.program, false};  // the double press is complete with it
         }
     }
     return rules_.Judge(r.vk, program);
 }
 
+DWORD HotKeyMatcher::SeenAt(const KeyEvent& event) {
+    return event.seenAt ? event.seenAt : event.time;
+}
+
+// Only a press whose receiver waits for a second one has one: the hook may see presses a
+// moment apart that the user made seconds apart, when it had to wait for the processor.
 void HotKeyMatcher::RememberTaken(const Registration& r, DWORD upAt) {
-    if (r.window != rulesWindow_ || !rules_.Active()) {
+    taken_.erase(std::remove_if(taken_.begin(), taken_.end(),
+                                [&](const TakenPress& press) { return press.vk == r.vk; }),
+                 taken_.end());
+    if (r.window != rulesWindow_ || !rules_.Active() || !r.awaitsSecond) {
         return;
-    }
-    for (TakenPress& press : taken_) {
-        if (press.vk == r.vk) {
-            press = {r.vk, r.program, upAt};
-            return;
-        }
     }
     taken_.push_back({r.vk, r.program, upAt});
 }
@@ -251,11 +255,11 @@ bool HotKeyMatcher::KeepsPassing(const KeyEvent& event) {
     if (passing == passing_.end()) {
         return false;
     }
-    if (event.up || IsMouseButton(event.vk) || !Repeats(true, passing->lastDownAt, event.time)) {
+    if (event.up || IsMouseButton(event.vk) || !Repeats(true, passing->lastDownAt, SeenAt(event))) {
         passing_.erase(passing);
         return event.up;
     }
-    passing->lastDownAt = event.time;
+    passing->lastDownAt = SeenAt(event);
     return true;
 }
 
@@ -295,7 +299,7 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
             continue;
         }
         if (event.up) {
-            RememberTaken(r, event.time);
+            RememberTaken(r, SeenAt(event));
             EndPress(&decision, r);
             decision.swallow = true;
             return decision;
@@ -328,10 +332,11 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
             }
             const PressVerdict verdict = Judge(r, event, program);
             if (!verdict.take) {
-                passing_.push_back({event.vk, event.time});
+                passing_.push_back({event.vk, SeenAt(event)});
                 return decision;
             }
             r.program = verdict.program;
+            r.awaitsSecond = verdict.awaitsSecond;
             r.systemPress = false;
             r.down = true;
             r.lastDownAt = event.time;

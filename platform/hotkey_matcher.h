@@ -34,6 +34,10 @@ struct KeyEvent {
     DWORD time;       // milliseconds, the event's own time stamp
     DWORD flags = 0;  // LLKHF_* as the hook received them
     ULONG_PTR extraInfo = 0;
+    // When the hook saw it, on the hook's own clock; 0 takes `time`. Each program stamps
+    // the input it receives on a clock of its own, so two presses that reached different
+    // programs are compared by this.
+    DWORD seenAt = 0;
 };
 
 // A registration without a reservation of the system's own.
@@ -114,11 +118,12 @@ class HotKeyMatcher {
         UINT modifiers;  // as registered, MOD_KEYUP included
         UINT vk;
         int reservation;
-        bool down;         // its key-down was reported; the key-up is owed
-        DWORD lastDownAt;  // time of its latest key-down, auto-repeats included
-        bool systemPress;  // the system reported a press the hook did not see
-        DWORD systemAt;    // time of its latest report, auto-repeats included
-        int program;       // the press's program, chosen at its first down
+        bool down;          // its key-down was reported; the key-up is owed
+        DWORD lastDownAt;   // time of its latest key-down, auto-repeats included
+        bool systemPress;   // the system reported a press the hook did not see
+        DWORD systemAt;     // time of its latest report, auto-repeats included
+        int program;        // the press's program, chosen at its first down
+        bool awaitsSecond;  // its release waits for a second press of the same program
     };
     // A key whose press the rules let pass: its repeats and release pass with it.
     struct PassingKey {
@@ -145,6 +150,7 @@ class HotKeyMatcher {
     PressVerdict Judge(const Registration& r, const KeyEvent& event, const std::wstring& program);
     bool KeepsPassing(const KeyEvent& event);
     void RememberTaken(const Registration& r, DWORD upAt);
+    static DWORD SeenAt(const KeyEvent& event);
     static void AddReport(KeyDecision* decision, const Registration& r, bool up);
     static void EndPress(KeyDecision* decision, Registration& r);
 

@@ -36,7 +36,7 @@ PressVerdict PressRules::Judge(UINT vk, const std::wstring& program) const {
         }
     }
     if (inFront && inFront->off) {
-        return {false, 0};
+        return {false, 0, false};
     }
     const ButtonRule* button = inFront ? FindButton(inFront->buttons, vk) : nullptr;
     if (!button) {
@@ -44,13 +44,14 @@ PressVerdict PressRules::Judge(UINT vk, const std::wstring& program) const {
         button = FindButton(global, vk);
     }
     if (paused) {
-        return {button && button->carriesPause, number};
+        const bool take = button && button->carriesPause;
+        return {take, number, take && button->awaitsSecond};
     }
     // A key registered outside the rules keeps working as it always did.
     if (!button) {
-        return {true, 0};
+        return {true, 0, false};
     }
-    return {button->on, number};
+    return {button->on, number, button->on && button->awaitsSecond};
 }
 
 }  // namespace platform

@@ -15,12 +15,14 @@ namespace platform {
 struct PressVerdict {
     bool take = true;
     int program = 0;
+    bool awaitsSecond = false;  // the assignments used wait for a possible second press
 };
 
 struct ButtonRule {
     UINT vk = 0;
     bool on = false;            // its assignments run; off, the press passes untouched
     bool carriesPause = false;  // one of its assignments pauses and resumes
+    bool awaitsSecond = false;  // it has a double press: its release waits for a second
 };
 
 struct ProgramRule {
@@ -33,8 +35,9 @@ struct PressRules {
     std::vector<ButtonRule> global;
     std::vector<ProgramRule> programs;  // numbered from 1 in this order
     bool paused = false;
-    // A down this soon after the release of a taken press is its second press, and stays
-    // with the first press's program whatever is in front by then.
+    // A down this soon after the release of a taken press whose assignments await a second
+    // press is that second press, and stays with the first press's program whatever is in
+    // front by then.
     DWORD doubleTimeMs = 0;
 
     // Rules that change nothing: every registered key is taken, with the global

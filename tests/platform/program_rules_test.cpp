@@ -52,7 +52,7 @@ PressRules DesktopRules(bool paused = false) {
     rules.doubleTimeMs = kDoubleMs;
     rules.global = {{kBack, true, false}, {kSpare, false, false}, {kPauser, true, true}};
     rules.programs = {
-        {kBrowser, false, {{kBack, true, false}, {kSpare, true, false}}},
+        {kBrowser, false, {{kBack, true, false, true}, {kSpare, true, false, false}}},
         {kGame, true, {}},
         {kDrawing, false, {{kBack, false, false}}},
     };
@@ -142,6 +142,13 @@ TEST_F(ProgramRulesTest, ASecondPressWithinTheDoubleTimeBelongsToTheFirstPresssP
     EXPECT_EQ(Reports(Down(kBack, 1250 + kDoubleMs + 1, kEditor)), (Said{"0 down"}));
     Up(kBack, 1500);
     EXPECT_FALSE(Down(kBack, 2000, kGame).swallow);
+    Up(kBack, 2100);
+
+    // Where the first press's assignments have no double press, nothing waits for a second:
+    // the next down, however soon, is a press of the program in front.
+    Down(kSpare, 3000, kBrowser);
+    Up(kSpare, 3050);
+    EXPECT_FALSE(Down(kSpare, 3100, kEditor).swallow);
 }
 
 TEST_F(ProgramRulesTest, AMouseButtonsSecondDownIsANewPressEvenWhileItsFirstPassed) {
