@@ -46,6 +46,16 @@
 #define IDC_REMOVE_KEY 1041
 #define IDC_ADD_KEY_PROMPT 1042
 #define IDC_ADD_KEY_STATUS 1043
+/* Settings per program: the selector above the button list, its two push buttons, the
+   program's off switch and a button's rule in it; the dialog that adds a program. */
+#define IDC_COMBO_APP 1070
+#define IDC_ADD_APP 1071
+#define IDC_REMOVE_APP 1072
+#define IDC_APP_OFF 1073
+#define IDC_COMBO_RULE 1074
+#define IDD_ADD_APP 170
+#define IDC_LIST_OPEN_APPS 1075
+#define IDC_BROWSE_APP 1076
 
 /* The handheld's caption OK button; desktop Win32 has no such extended style. */
 #ifndef WS_EX_CAPTIONOKBTN

@@ -12,6 +12,7 @@
 #include "common/settings_key.h"
 #include "common/settings_schema.h"
 #include "customizer/add_key_dialog.h"
+#include "customizer/app_assignments.h"
 #include "customizer/catalogues.h"
 #include "customizer/key_recorder.h"
 #include "platform/hotkey_matcher.h"
@@ -74,6 +75,18 @@ bool TicksCheckBox(const NMHDR* header) {
            (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
 }
 
+// Whether the change moves a row's check box between cleared (state image 1) and ticked
+// (2), as the user's tap does; a new row getting its first box is no such change.
+bool TogglesCheckBox(const NMHDR* header) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    if (!ChangesCheckBox(header)) {
+        return false;
+    }
+    const UINT before = (change->uOldState & LVIS_STATEIMAGEMASK) >> 12;
+    const UINT after = (change->uNewState & LVIS_STATEIMAGEMASK) >> 12;
+    return before >= 1 && before <= 2 && after >= 1 && after <= 2 && before != after;
+}
+
 // The settings subkey of a key the user removed is deleted only while it still carries
 // the mark: a subkey of the platform's list, or one another program made, is never lost.
 void DeleteUserButtonKey(const std::wstring& keyName) {
@@ -104,10 +117,19 @@ ON_WM_DESTROY()
 ON_BN_CLICKED(IDC_ADD_KEY, &KestrelConfigProp1::OnAddKey)
 ON_BN_CLICKED(IDC_REMOVE_KEY, &KestrelConfigProp1::OnRemoveKey)
 ON_MESSAGE(kMsgButtonLimitReached, &KestrelConfigProp1::OnButtonLimitReached)
+ON_CBN_SELCHANGE(IDC_COMBO_APP, &KestrelConfigProp1::OnAppChanged)
+ON_BN_CLICKED(IDC_ADD_APP, &KestrelConfigProp1::OnAddApp)
+ON_BN_CLICKED(IDC_REMOVE_APP, &KestrelConfigProp1::OnRemoveApp)
+ON_BN_CLICKED(IDC_APP_OFF, &KestrelConfigProp1::OnAppOff)
+ON_CBN_SELCHANGE(IDC_COMBO_RULE, &KestrelConfigProp1::OnRuleChanged)
 END_MESSAGE_MAP()
 
 KestrelConfigProp1::KestrelConfigProp1() : CPropertyPage(IDD_PAGE_BUTTONS) {
     m_strProgram = L"";
+    // The program selector is a control of the extended combo box class, which must be
+    // registered before the page's template makes one.
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_USEREX_CLASSES};
+    InitCommonControlsEx(&controls);
 }
 
 KestrelConfigProp1::~KestrelConfigProp1() = default;
@@ -128,6 +150,9 @@ BOOL KestrelConfigProp1::OnInitDialog() {
     // instead of appending a second copy of every button and command.
     buttonCatalogue.clear();
     commandCatalogue.clear();
+    kestrel::appCatalogue.clear();
+    kestrel::removedApps.clear();
+    m_app = -1;
     if (!kestrel::LoadButtonCatalogue()) {
         return FALSE;  // "Error!!" was shown; the page stays empty and saves nothing
     }
@@ -176,6 +201,7 @@ BOOL KestrelConfigProp1::OnInitDialog() {
     m_listButton.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     m_listMode.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     EnableRemoveKey();
+    InitAppControls();
     m_ready = true;
     return FALSE;
 }
@@ -250,20 +276,26 @@ void KestrelConfigProp1::ShowSlots(int button) {
     if (!IsButton(button)) {
         return;
     }
-    const ButtonInfo& info = buttonCatalogue[static_cast<size_t>(button)];
+    const kestrel::SlotAssignment* slots = ShownSlots(button);
     for (int n = 0; n < kestrel::kSlotCount; ++n) {
-        m_listMode.SetCheck(n, info.slots[n].enabled ? TRUE : FALSE);
-        m_listMode.SetItemText(n, 1, info.slots[n].ShownText().c_str());
+        m_listMode.SetCheck(n, slots[n].enabled ? TRUE : FALSE);
+        m_listMode.SetItemText(n, 1, slots[n].ShownText().c_str());
     }
 }
 
 void KestrelConfigProp1::StoreSlotChecks(int button) {
-    if (!IsButton(button)) {
+    if (!IsButton(button) || !SlotsEditable(button)) {
         return;
     }
-    ButtonInfo& info = buttonCatalogue[static_cast<size_t>(button)];
+    kestrel::SlotAssignment* slots = ShownSlots(button);
+    bool changed = false;
     for (int n = 0; n < kestrel::kSlotCount; ++n) {
-        info.slots[n].enabled = m_listMode.GetCheck(n) != FALSE;
+        const bool checked = m_listMode.GetCheck(n) != FALSE;
+        changed = changed || slots[n].enabled != checked;
+        slots[n].enabled = checked;
+    }
+    if (changed) {
+        SlotsChanged(button);
     }
 }
 
@@ -271,13 +303,18 @@ void KestrelConfigProp1::RefreshSummary(int button) {
     if (!IsButton(button)) {
         return;
     }
-    const ButtonInfo& info = buttonCatalogue[static_cast<size_t>(button)];
     std::wstring summary;
+    const std::wstring ruleText = RuleText(button, summary);
+    if (!ruleText.empty()) {
+        m_listButton.SetItemText(button, 1, ruleText.c_str());
+        return;
+    }
+    const kestrel::SlotAssignment* slots = ShownSlots(button);
     for (int n = 0; n < kestrel::kSlotCount; ++n) {
         if (n > 0) {
             summary += L"/";
         }
-        const std::wstring& shown = info.slots[n].ShownText();
+        const std::wstring& shown = slots[n].ShownText();
         summary += shown.empty() ? L"_" : shown;
     }
     m_listButton.SetItemText(button, 1, summary.c_str());
@@ -287,8 +324,7 @@ void KestrelConfigProp1::SelectProgram(int button, int pressKind) {
     if (!IsButton(button) || !IsPressKind(pressKind)) {
         return;
     }
-    const kestrel::SlotAssignment& slot =
-        buttonCatalogue[static_cast<size_t>(button)].slots[pressKind];
+    const kestrel::SlotAssignment& slot = ShownSlots(button)[pressKind];
     // No item stands for a kept or chosen pair: the box shows none, and any item the user
     // then picks, the empty one included, is a change.
     if (slot.keepsStored || slot.writesPair) {
@@ -324,19 +360,7 @@ void KestrelConfigProp1::LoadAssignments() {
             const bool haveMode = SettingsKey::ReadDword(
                 SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(), mode);
             if (haveCommand && haveMode) {
-                bool matched = false;
-                for (const CommandEntry& entry : commandCatalogue) {
-                    if (static_cast<DWORD>(entry.type) == mode && entry.command == command) {
-                        button.slots[n].assignment = entry.displayName;
-                        matched = true;
-                    }
-                }
-                // The agent runs what the catalogue cannot offer; merely opening and
-                // closing the page must not destroy it.
-                if (!matched) {
-                    button.slots[n].keepsStored = true;
-                    button.slots[n].keptText = kestrel::KeptPairText(mode, command);
-                }
+                kestrel::TakeStoredPair(button.slots[n], mode, command);
             }
             DWORD enabled = 0;
             SettingsKey::ReadDword(SlotValueName(kestrel::kValueSlotEnabledFormat, n).c_str(),
@@ -345,6 +369,7 @@ void KestrelConfigProp1::LoadAssignments() {
         }
         DWORD enabled = 0;
         SettingsKey::ReadDword(kestrel::kValueEnabled, enabled);
+        button.enabled = enabled != 0;
         m_listButton.SetCheck(static_cast<int>(i), enabled != 0 ? TRUE : FALSE);
         SettingsKey::CloseKey();
     }
@@ -352,6 +377,7 @@ void KestrelConfigProp1::LoadAssignments() {
 
 void KestrelConfigProp1::SaveAssignments() {
     DeleteRemovedKeys();
+    SaveEnabledChecks();
     for (size_t i = 0; i < buttonCatalogue.size(); ++i) {
         const ButtonInfo& button = buttonCatalogue[i];
         // A key that cannot be opened leaves that button's stored values as they are.
@@ -364,45 +390,42 @@ void KestrelConfigProp1::SaveAssignments() {
             SettingsKey::WriteDword(kestrel::kValueUserButton, 1);
         }
         for (int n = 0; n < kestrel::kSlotCount; ++n) {
-            // Among entries sharing the display name, the last in catalogue order decides.
             // A kept pair is not written at all, so it stays byte for byte as stored,
             // whatever size or type another program gave it.
-            const kestrel::SlotAssignment& slot = button.slots[n];
-            const CommandEntry* chosen = nullptr;
-            for (const CommandEntry& entry : commandCatalogue) {
-                if (!slot.keepsStored && !slot.writesPair && entry.displayName == slot.assignment) {
-                    chosen = &entry;
-                }
-            }
-            if (slot.writesPair) {
+            int32_t type = 0;
+            std::wstring command;
+            if (kestrel::PairToWrite(button.slots[n], type, command)) {
                 SettingsKey::WriteDword(SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(),
-                                        static_cast<DWORD>(slot.pairType));
+                                        static_cast<DWORD>(type));
                 SettingsKey::WriteString(SlotValueName(kestrel::kValueSlotCmdFormat, n).c_str(),
-                                         slot.pairCommand.c_str());
-            } else if (chosen) {
-                SettingsKey::WriteDword(SlotValueName(kestrel::kValueSlotModeFormat, n).c_str(),
-                                        static_cast<DWORD>(chosen->type));
-                SettingsKey::WriteString(SlotValueName(kestrel::kValueSlotCmdFormat, n).c_str(),
-                                         chosen->command.c_str());
+                                         command.c_str());
             }
             SettingsKey::WriteDword(SlotValueName(kestrel::kValueSlotEnabledFormat, n).c_str(),
                                     button.slots[n].enabled ? 1 : 0);
         }
-        SettingsKey::WriteDword(kestrel::kValueEnabled,
-                                m_listButton.GetCheck(static_cast<int>(i)) ? 1 : 0);
+        SettingsKey::WriteDword(kestrel::kValueEnabled, button.enabled ? 1 : 0);
         SettingsKey::CloseKey();
     }
+    kestrel::SaveAppCatalogue();
 }
 
 // Copies the press-kind check boxes into the button being left, before OnButtonChanged
 // fills the press-kind list with another button.
 void KestrelConfigProp1::OnButtonChanging(NMHDR* header, LRESULT* result) {
     *result = 0;
+    if (m_settingChecks) {
+        return;
+    }
     // The agent has hot-key room for so many switched-on buttons; one more would silently
     // do nothing, so its check box is refused and the user told why.
-    if (m_ready && TicksCheckBox(header) && CheckedButtons() >= kestrel::kMaxHotKeyButtons) {
+    const int changedRow = reinterpret_cast<const NMLISTVIEW*>(header)->iItem;
+    if (m_ready && TicksCheckBox(header) && !MaySwitchOn(changedRow)) {
         *result = TRUE;
-        PostMessage(kMsgButtonLimitReached);
+        RefuseForLimit();
+        return;
+    }
+    if (m_ready && m_app >= 0 && TogglesCheckBox(header)) {
+        *result = TakeAppCheck(changedRow, TicksCheckBox(header)) ? 0 : TRUE;
         return;
     }
     const int button = SelectedButton();
@@ -431,6 +454,7 @@ void KestrelConfigProp1::OnButtonChanged(NMHDR*, LRESULT* result) {
     }
     m_lastShownButton = button;
     EnableRemoveKey();
+    ShowRule();
     const int mode = SelectedMode();
     ShowSlots(button);
     if (mode != -1) {
@@ -462,10 +486,11 @@ void KestrelConfigProp1::OnProgramChanged() {
     UpdateData(TRUE);
     const int button = SelectedButton();
     const int mode = SelectedMode();
-    if (!IsButton(button) || !IsPressKind(mode)) {
+    if (!IsButton(button) || !IsPressKind(mode) || !SlotsEditable(button)) {
         return;
     }
-    kestrel::SlotAssignment& slot = buttonCatalogue[static_cast<size_t>(button)].slots[mode];
+    kestrel::SlotAssignment& slot = ShownSlots(button)[mode];
+    SlotsChanged(button);
     slot.assignment = m_strProgram.Std();
     slot.keepsStored = false;
     slot.writesPair = false;
@@ -476,10 +501,11 @@ void KestrelConfigProp1::OnProgramChanged() {
 
 void KestrelConfigProp1::AssignPair(int button, int pressKind, int32_t type,
                                     const std::wstring& command) {
-    if (!IsButton(button) || !IsPressKind(pressKind)) {
+    if (!IsButton(button) || !IsPressKind(pressKind) || !SlotsEditable(button)) {
         return;
     }
-    kestrel::SlotAssignment& slot = buttonCatalogue[static_cast<size_t>(button)].slots[pressKind];
+    kestrel::SlotAssignment& slot = ShownSlots(button)[pressKind];
+    SlotsChanged(button);
     slot.keepsStored = false;
     const CommandEntry* entry = kestrel::EntryWritingPair(type, command);
     slot.writesPair = entry == nullptr;
@@ -499,7 +525,7 @@ void KestrelConfigProp1::AssignPair(int button, int pressKind, int32_t type,
 void KestrelConfigProp1::OnBrowse() {
     const int button = SelectedButton();
     const int mode = SelectedMode();
-    if (!IsButton(button) || !IsPressKind(mode)) {
+    if (!IsButton(button) || !IsPressKind(mode) || !SlotsEditable(button)) {
         return;
     }
     wchar_t path[kestrel::kStringChars] = {};
@@ -522,7 +548,7 @@ void KestrelConfigProp1::OnBrowse() {
 void KestrelConfigProp1::OnRecordKeys() {
     const int button = SelectedButton();
     const int mode = SelectedMode();
-    if (!IsButton(button) || !IsPressKind(mode)) {
+    if (!IsButton(button) || !IsPressKind(mode) || !SlotsEditable(button)) {
         return;
     }
     kestrel::KeyCombination combination;
@@ -549,14 +575,15 @@ void KestrelConfigProp1::OnDestroy() {
     // The button list would destroy the image list with itself, and m_imageList again
     // after it: take it back so that only its owner frees it.
     m_listButton.SetImageList(nullptr, LVSIL_SMALL);
+    if (m_appImages) {
+        SendDlgItemMessageW(m_hWnd, IDC_COMBO_APP, CBEM_SETIMAGELIST, 0, 0);
+        ImageList_Destroy(m_appImages);
+        m_appImages = nullptr;
+    }
 }
 
-int KestrelConfigProp1::CheckedButtons() const {
-    int checked = 0;
-    for (int i = 0; i < m_listButton.GetItemCount(); ++i) {
-        checked += m_listButton.GetCheck(i) ? 1 : 0;
-    }
-    return checked;
+void KestrelConfigProp1::RefuseForLimit() {
+    PostMessage(kMsgButtonLimitReached);
 }
 
 LRESULT KestrelConfigProp1::OnButtonLimitReached(WPARAM, LPARAM) {

@@ -364,6 +364,7 @@ void AddFixedCommands() {
         {kActionKeySequence, L"#>S", L"［Shift+→］"},
         {kActionKeySequence, L"#<S", L"［Shift+←］"},
         {kActionStandardButton, L"", L"＜標準ボタン＞"},
+        {kActionDeviceCommand, kDeviceCommandPauseText, L"＜Kestrelの一時停止/再開＞"},
     };
     // The no-assignment entry: built like a program from nothing, so its command is "\".
     commandCatalogue.emplace_back(kActionProgram, L"", L"");
@@ -410,6 +411,57 @@ std::wstring KeptPairText(uint32_t type, const std::wstring& command) {
         return L"Ctrlラッチ";
     }
     return command;
+}
+
+void TakeStoredPair(SlotAssignment& slot, uint32_t type, const std::wstring& command) {
+    bool matched = false;
+    for (const CommandEntry& entry : commandCatalogue) {
+        if (static_cast<uint32_t>(entry.type) == type && entry.command == command) {
+            slot.assignment = entry.displayName;
+            matched = true;
+        }
+    }
+    // The agent runs what the catalogue cannot offer; merely opening and closing the page
+    // must not destroy it.
+    if (!matched) {
+        slot.keepsStored = true;
+        slot.keptText = KeptPairText(type, command);
+        slot.pairType = static_cast<int32_t>(type);
+        slot.pairCommand = command;
+    }
+}
+
+bool PairToWrite(const SlotAssignment& slot, int32_t& type, std::wstring& command) {
+    if (slot.writesPair) {
+        type = slot.pairType;
+        command = slot.pairCommand;
+        return true;
+    }
+    if (slot.keepsStored) {
+        return false;
+    }
+    // Among entries sharing the display name, the last in catalogue order decides.
+    const CommandEntry* chosen = nullptr;
+    for (const CommandEntry& entry : commandCatalogue) {
+        if (entry.displayName == slot.assignment) {
+            chosen = &entry;
+        }
+    }
+    if (!chosen) {
+        return false;
+    }
+    type = chosen->type;
+    command = chosen->command;
+    return true;
+}
+
+SlotAssignment CopiedSlot(const SlotAssignment& slot) {
+    SlotAssignment copy = slot;
+    if (copy.keepsStored) {
+        copy.keepsStored = false;
+        copy.writesPair = true;
+    }
+    return copy;
 }
 
 }  // namespace kestrel

@@ -43,6 +43,15 @@ struct SlotAssignment {
     }
 };
 
+// Takes a stored pair into `slot`: the catalogue entry that stands for it, or else kept
+// as stored (its pair remembered, so that a copy of the slot can write it elsewhere).
+void TakeStoredPair(SlotAssignment& slot, uint32_t type, const std::wstring& command);
+// The pair the page writes for `slot`; false when it writes none (a kept pair, which stays
+// as stored, or a name no entry has).
+bool PairToWrite(const SlotAssignment& slot, int32_t& type, std::wstring& command);
+// The slot as a copy for another place in the settings: a kept pair is written there.
+SlotAssignment CopiedSlot(const SlotAssignment& slot);
+
 // One hardware button.
 struct ButtonInfo {
     ButtonInfo(const std::wstring& keyName, const std::wstring& displayName,
@@ -56,6 +65,8 @@ struct ButtonInfo {
     bool hasIcon = false;
     // A key the user added, not one of the platform's list: it may be removed again.
     bool userButton = false;
+    // Switched on for all programs, while the list's check boxes show a program's state.
+    bool enabled = false;
     SlotAssignment slots[kSlotCount];
 };
 
@@ -94,7 +105,7 @@ bool AddProgramEntries(const std::wstring& folder);
 void AddStartMenuPrograms();
 // True when the text after the last "." of `fileName` equals `extension`, ignoring case.
 bool HasExtension(const wchar_t* fileName, const wchar_t* extension);
-// Appends the sixteen fixed entries.
+// Appends the no-assignment entry and the seventeen fixed ones.
 void AddFixedCommands();
 
 // The entry that stands for the pair (`type`, `command`): the one whose display name,

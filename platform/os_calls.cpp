@@ -135,6 +135,10 @@ constexpr GUID kEnumItemsHandler = {
 
 }  // namespace
 
+std::vector<OpenProgram> OsCalls::ListOpenPrograms() {
+    return ListOpenProgramsNow();
+}
+
 std::vector<ShellApp> OsCalls::ListShellApps() {
     std::vector<ShellApp> apps;
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/open_programs.h"
 #include "platform/press_rules.h"
 #include "platform/sip.h"
 
@@ -66,6 +67,8 @@ class OsCalls {
     // Every item of the shell's applications folder; none where the shell has no such
     // folder.
     virtual std::vector<ShellApp> ListShellApps();
+    // The programs with a window open now (platform/open_programs.h).
+    virtual std::vector<OpenProgram> ListOpenPrograms();
     // Lets one message reach a window from programs at a lower integrity level.
     virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                              PCHANGEFILTERSTRUCT status);

@@ -2,9 +2,9 @@
 # Takes the pictures in docs/screenshots/ as a user sees them under Wine, Japanese fonts in
 # place: the customizer's Button page and Timing page with the handheld's buttons, the
 # agent's tray menu and its about box, the Button page with a desktop PC's keys, and there
-# a key combination recorded and a program chosen through the file dialog. Runs
-# in a throwaway Wine prefix on a private Xvfb display; everything it starts ends with it,
-# also on Ctrl+C.
+# a key combination recorded and a program chosen through the file dialog, and the Button
+# page with one program's settings chosen. Runs in a throwaway Wine prefix on a private
+# Xvfb display; everything it starts ends with it, also on Ctrl+C.
 # Usage: bash scripts/screenshots.sh   (KESTREL_BUILD_DIR chooses the build folder)
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
@@ -106,7 +106,12 @@ shoot "Kestrel設定" customizer-desktop-buttons.png
 message page post 0x111 1021 0 # WM_COMMAND, IDC_RECORD_KEYS
 recorder=$(timeout 30 xdotool search --sync --limit 1 --name '^キー操作$') ||
     fail "the key recorder did not open"
-xdotool windowfocus "$recorder"
+# The window can be found before X shows it, and X refuses the focus to a window not shown.
+for attempt in $(seq 1 20); do
+    xdotool windowfocus "$recorder" 2>/dev/null && break
+    [ "$attempt" -lt 20 ] || fail "the key recorder did not take the focus"
+    sleep 0.5
+done
 sleep 1
 xdotool key ctrl+shift+t
 shoot "キー操作" customizer-key-recorder.png
@@ -159,5 +164,53 @@ open_customizer
 timeout 30 xdotool search --sync --limit 1 --name "^Kestrel設定\$" windowfocus --sync key End ||
     fail "could not scroll the button list"
 shoot "Kestrel設定" customizer-added-keys.png
+message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
+wait_for no-sheet
+
+# Settings per program on the same PC: the mouse's back button types Alt+Left in the
+# browser and Ctrl+Z in the drawing program, F13 has its own assignment there and Pause is
+# off there, and Kestrel stays out of a game. The Button page with the drawing program
+# chosen in the selector (Alt+A puts the focus on it).
+cat >"$stage/apps.txt" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\Apps\game.exe]
+"Name"="ゲーム"
+"Off"=dword:00000001
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\Apps\msedge.exe]
+"Name"="Microsoft Edge"
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\Apps\msedge.exe\4005]
+"Enabled"=dword:00000001
+"Enabled_0"=dword:00000001
+"Mode_0"=dword:00000002
+"Cmd_0"="#<A"
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\Apps\mspaint.exe]
+"Name"="ペイント"
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\Apps\mspaint.exe\407C]
+"Enabled"=dword:00000001
+"Enabled_0"=dword:00000001
+"Mode_0"=dword:00000002
+"Cmd_0"="#ZC"
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\Apps\mspaint.exe\4005]
+"Enabled"=dword:00000001
+"Enabled_0"=dword:00000001
+"Mode_0"=dword:00000002
+"Cmd_0"="#ZC"
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\Apps\mspaint.exe\4013]
+"Enabled"=dword:00000000
+REG
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$stage/apps.txt"; } >"$stage/apps.reg"
+quietly "adding settings per program" timeout 120 wine64 reg import \
+    "$(timeout 60 wine64 winepath -w "$stage/apps.reg" 2>/dev/null | tr -d '\r')"
+open_customizer
+timeout 30 xdotool search --sync --limit 1 --name "^Kestrel設定\$" windowfocus --sync \
+    key alt+a Down Down Down || fail "could not choose a program"
+shoot "Kestrel設定" customizer-apps.png
 message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
 wait_for no-sheet

@@ -172,7 +172,7 @@ TEST_F(ProgramWalkTest, SameDisplayNameInTwoFoldersGivesTwoEntriesInWalkOrder) {
     AddProgramEntries(root);
     AddFixedCommands();
 
-    ASSERT_EQ(commandCatalogue.size(), 2u + 16u);
+    ASSERT_EQ(commandCatalogue.size(), 2u + 17u);
     EXPECT_THAT(Entries()[0], Pair(L"Notes", L"Apps\\Notes.exe"));
     EXPECT_THAT(Entries()[1], Pair(L"Notes", L"Tools\\Notes.lnk"));
 }
@@ -257,7 +257,7 @@ TEST_F(ProgramWalkTest, NoAssignmentEntryDirectlyFollowsTheLastProgram) {
     AddProgramEntries(root);
     AddFixedCommands();
 
-    ASSERT_EQ(commandCatalogue.size(), 18u);
+    ASSERT_EQ(commandCatalogue.size(), 19u);
     EXPECT_THAT(Entries()[1], Pair(L"Last", L"Sub\\Last.exe"));
     EXPECT_EQ(commandCatalogue[2].type, kActionProgram);
     EXPECT_EQ(commandCatalogue[2].command, L"\\");
@@ -456,7 +456,7 @@ TEST_F(FixedCommandsTest, APairIsStoodForOnlyByTheEntryWhoseNameWritesIt) {
     EXPECT_EQ(EntryWritingPair(kActionProgram, L"#CC"), nullptr);
 }
 
-TEST_F(FixedCommandsTest, SixteenEntriesFollowWhatIsAlreadyThere) {
+TEST_F(FixedCommandsTest, FixedEntriesFollowWhatIsAlreadyThere) {
     commandCatalogue.emplace_back(kActionProgram, L"C:\\Start Menu", L"Notes.lnk");
     AddFixedCommands();
 
@@ -483,10 +483,11 @@ TEST_F(FixedCommandsTest, SixteenEntriesFollowWhatIsAlreadyThere) {
         {2, L"#>S", L"\uFF3BShift+\u2192\uFF3D"},
         {2, L"#<S", L"\uFF3BShift+\u2190\uFF3D"},
         {3, L"", L"\uFF1C\u6A19\u6E96\u30DC\u30BF\u30F3\uFF1E"},
+        {1, L"3", L"\uFF1CKestrel\u306E\u4E00\u6642\u505C\u6B62/\u518D\u958B\uFF1E"},
     };
-    ASSERT_EQ(commandCatalogue.size(), 17u);
+    ASSERT_EQ(commandCatalogue.size(), 18u);
     EXPECT_EQ(commandCatalogue[0].displayName, L"Notes");
-    for (size_t i = 0; i < 16; ++i) {
+    for (size_t i = 0; i < std::size(expected); ++i) {
         const CommandEntry& entry = commandCatalogue[i + 1];
         EXPECT_EQ(entry.type, expected[i].type) << "entry " << i + 1;
         EXPECT_EQ(entry.command, expected[i].command) << "entry " << i + 1;

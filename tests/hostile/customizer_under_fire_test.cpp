@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "customizer/catalogues.h"
 #include "customizer/config_sheet.h"
@@ -34,6 +35,8 @@ using testing_support::SlotValueName;
 namespace {
 
 constexpr int kCases = 160;
+constexpr int kAppCases = 40;
+constexpr uint32_t kAppsSeedBase = 800000;
 
 // The platform's button list as the customizer must see it: subkey names in enumeration
 // order, with their names as strings (a missing or unreadable Name reads as empty).
@@ -106,6 +109,8 @@ class CustomizerUnderFireTest : public ::testing::Test {
         }
         return written;
     }
+
+    void RunCases(uint32_t seedBase, int cases, bool withApps);
 
     std::string CheckCase(const KeyImage& before, const KeyImage& after,
                           const std::vector<PlatformButton>& buttons, bool timingOpened);
@@ -241,14 +246,18 @@ std::string CustomizerUnderFireTest::CheckCase(const KeyImage& before, const Key
     return problems.str();
 }
 
-TEST_F(CustomizerUnderFireTest, KeepsEveryValueItCanShowAndWritesOnlyTheContractsTypes) {
+void CustomizerUnderFireTest::RunCases(uint32_t seedBase, int cases, bool withApps) {
     int timingOpened = 0;
     int buttonsSeen = 0;
-    for (int c = 0; c < kCases; ++c) {
-        const uint32_t seed = hostile::kCustomizerSeedBase + static_cast<uint32_t>(c);
+    int appViews = 0;
+    for (int c = 0; c < cases; ++c) {
+        const uint32_t seed = seedBase + static_cast<uint32_t>(c);
         SCOPED_TRACE("customizer case seed " + std::to_string(seed));
         testing_support::HostileSettings settings(seed);
         settings.Fill();
+        if (withApps) {
+            settings.FillApps();
+        }
         std::mt19937 user(seed);
         const KeyImage before = ImageOf(HKEY_CURRENT_USER, kProductKeyPath);
         const std::optional<std::vector<PlatformButton>> buttons = PlatformButtons();
@@ -273,6 +282,23 @@ TEST_F(CustomizerUnderFireTest, KeepsEveryValueItCanShowAndWritesOnlyTheContract
                                                            reinterpret_cast<LPARAM>(&item));
                 testing_support::DispatchPending();
             }
+            // With programs, the user also looks at each one's view, and at rows in it.
+            const HWND selector = sheet->m_buttonPage.GetDlgItem(IDC_COMBO_APP);
+            const int views =
+                withApps ? static_cast<int>(SendMessageW(selector, CB_GETCOUNT, 0, 0)) : 0;
+            for (int view = 1; view < views && view <= 4 && rows > 0; ++view) {
+                SendMessageW(selector, CB_SETCURSEL, static_cast<WPARAM>(view), 0);
+                SendMessageW(sheet->m_buttonPage.m_hWnd, WM_COMMAND,
+                             MAKEWPARAM(IDC_COMBO_APP, CBN_SELCHANGE),
+                             reinterpret_cast<LPARAM>(selector));
+                LVITEMW item = {};
+                item.state = item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+                const int row = std::uniform_int_distribution<int>(0, rows - 1)(user);
+                sheet->m_buttonPage.m_listButton.SendMessage(LVM_SETITEMSTATE, row,
+                                                             reinterpret_cast<LPARAM>(&item));
+                testing_support::DispatchPending();
+                ++appViews;
+            }
             openTiming = std::uniform_int_distribution<int>(0, 1)(user) == 1;
             if (openTiming) {
                 ASSERT_TRUE(sheet->SetActivePage(1));
@@ -292,8 +318,23 @@ TEST_F(CustomizerUnderFireTest, KeepsEveryValueItCanShowAndWritesOnlyTheContract
             CheckCase(before, after, buttons.value_or(std::vector<PlatformButton>()), openTiming),
             "");
     }
-    std::printf("[ hostile  ] %d customizer cases, %d buttons, Timing page opened %d times\n",
-                kCases, buttonsSeen, timingOpened);
+    std::printf(
+        "[ hostile  ] %d customizer cases, %d buttons, %d program views, Timing page "
+        "opened %d times\n",
+        cases, buttonsSeen, appViews, timingOpened);
+    if (withApps) {
+        EXPECT_GT(appViews, 0);
+    }
+}
+
+TEST_F(CustomizerUnderFireTest, KeepsEveryValueItCanShowAndWritesOnlyTheContractsTypes) {
+    RunCases(hostile::kCustomizerSeedBase, kCases, false);
+}
+
+// A hostile per-program subtree beside the buttons: the page lists what it can, its views
+// are looked at, and at OK nothing of the subtree has changed.
+TEST_F(CustomizerUnderFireTest, KeepsAHostileProgramSubtreeAsItWas) {
+    RunCases(kAppsSeedBase, kAppCases, true);
 }
 
 }  // namespace

@@ -136,16 +136,7 @@ class HostileSettings {
                         : KeyName();
                 OpenedKey button(program.get(), keyName);
                 HostileValue(button.get(), kestrel::kValueEnabled);
-                for (int n = 0; n < 4; ++n) {
-                    if (n < kestrel::kSlotCount && Chance(35)) {
-                        WrittenSlot(button.get(), n);
-                    } else {
-                        HostileValue(button.get(),
-                                     SlotValueName(kestrel::kValueSlotEnabledFormat, n));
-                        HostileValue(button.get(), SlotValueName(kestrel::kValueSlotModeFormat, n));
-                        HostileValue(button.get(), SlotValueName(kestrel::kValueSlotCmdFormat, n));
-                    }
-                }
+                FillSlots(button.get());
             }
         }
         random_ = saved;
@@ -174,14 +165,20 @@ class HostileSettings {
             } else {
                 HostileValue(button.get(), kestrel::kValueEnabled);
             }
-            for (int n = 0; n < 4; ++n) {  // slot 3 does not exist; it must be ignored
-                if (n < kestrel::kSlotCount && Chance(35)) {
-                    WrittenSlot(button.get(), n);
-                } else {
-                    HostileValue(button.get(), SlotValueName(kestrel::kValueSlotEnabledFormat, n));
-                    HostileValue(button.get(), SlotValueName(kestrel::kValueSlotModeFormat, n));
-                    HostileValue(button.get(), SlotValueName(kestrel::kValueSlotCmdFormat, n));
-                }
+            FillSlots(button.get());
+        }
+    }
+
+    // The slot values of a button subkey: some as the customizer writes them, the rest
+    // anything; slot 3 does not exist and must be ignored.
+    void FillSlots(HKEY button) {
+        for (int n = 0; n < 4; ++n) {
+            if (n < kestrel::kSlotCount && Chance(35)) {
+                WrittenSlot(button, n);
+            } else {
+                HostileValue(button, SlotValueName(kestrel::kValueSlotEnabledFormat, n));
+                HostileValue(button, SlotValueName(kestrel::kValueSlotModeFormat, n));
+                HostileValue(button, SlotValueName(kestrel::kValueSlotCmdFormat, n));
             }
         }
     }

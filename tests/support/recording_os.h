@@ -21,6 +21,7 @@ class RecordingOs : public platform::OsCalls {
     BOOL hotKeyResult = TRUE;
     bool sipShown = false;
     HWND windowToFind = nullptr;
+    int messageBoxAnswer = IDOK;
     std::wstring modulePath = L"C:\\Program Files\\Kestrel\\Kestrel.exe";
 
     BOOL RegisterHotKey(HWND, int id, UINT modifiers, UINT vk) override {
@@ -78,7 +79,7 @@ class RecordingOs : public platform::OsCalls {
     }
     int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) override {
         Record("MessageBox(%s, %s, 0x%X)", Narrow(text).c_str(), Narrow(caption).c_str(), type);
-        return IDOK;
+        return messageBoxAnswer;
     }
     DWORD GetModuleFileNameW(HMODULE, LPWSTR path, DWORD size) override {
         Record("GetModuleFileName");
@@ -166,6 +167,9 @@ class RecordingOs : public platform::OsCalls {
     // What the shell's applications folder holds.
     std::vector<platform::ShellApp> shellApps;
     std::vector<platform::ShellApp> ListShellApps() override { return shellApps; }
+    // The programs that have a window open, as the customizer's program list is to see them.
+    std::vector<platform::OpenProgram> openPrograms;
+    std::vector<platform::OpenProgram> ListOpenPrograms() override { return openPrograms; }
 
     // The recorded calls whose text begins with `prefix`.
     std::vector<std::string> CallsStartingWith(const std::string& prefix) const {
