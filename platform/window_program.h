@@ -15,9 +15,8 @@ struct WindowProgram {
     bool settled = true;
 };
 
-// The program of `window`. A Store app's frame belongs to the frame host's process, with
-// the app's own window a child of it from another process: such a frame counts as the
-// hosted app's.
+// The program of `window`, as the customizer lists the open programs
+// (platform/open_programs.h): a Store app's frame counts as the hosted app's.
 WindowProgram ProgramOfWindow(HWND window);
 
 // The top-level window under `point`, which receives a click there.
