@@ -8,6 +8,7 @@
 #include "agent/hook_notice.h"
 #include "agent/latches.h"
 #include "agent/session_watch.h"
+#include "agent/pause.h"
 #include "agent/start_customizer.h"
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
@@ -140,6 +141,7 @@ void ShowTrayMenu(HWND window, bool atPointer) {
     // A popup of a window in the background would not close when the user taps elsewhere.
     platform::Os().SetForegroundWindow(window);
     if (popup) {
+        CheckMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | (paused ? MF_CHECKED : MF_UNCHECKED));
         UINT flags = TPM_RIGHTALIGN | TPM_BOTTOMALIGN;
         POINT at = {};
         if (!atPointer || !GetCursorPos(&at)) {
@@ -203,6 +205,9 @@ LRESULT OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         case IDM_ABOUT:
             ShowAboutBox(window);
             return 0;
+        case IDM_PAUSE:
+            TogglePause();
+            return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -258,7 +263,7 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             OnTimer(window, wParam);
             return 0;
         case WM_HOTKEY:
-            HandleHotKey(static_cast<int32_t>(wParam), lParam);
+            HandleHotKey(HotKeyIdOf(wParam), lParam, HotKeyProgramOf(wParam));
             return 0;
         case MSG_TRAY:
             OnTray(window, wParam, lParam);

@@ -4,6 +4,7 @@
 
 #include "agent/agent_state.h"
 #include "agent/hook_notice.h"
+#include "agent/app_assignments.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
 #include "common/app_settings.h"
@@ -118,8 +119,9 @@ const ButtonBinding* FindBindingForMessage(WPARAM vk) {
     return vk <= 0xFFFFFFFFu ? FindBindingByKey(static_cast<UINT>(vk)) : nullptr;
 }
 
+// A button off globally may still be on in a program, and holds its hot keys then too.
 bool HasHotKeys(const ButtonBinding& binding) {
-    return binding.enabled == 1 && binding.hotKeyId != kNoHotKeyId;
+    return binding.hotKeyId != kNoHotKeyId;
 }
 
 }  // namespace
@@ -162,8 +164,10 @@ bool LoadButtons(HWND window) {
     for (ButtonBinding& binding : buttonTable) {
         ReadBinding(binding);
     }
+    LoadAppAssignments();
     RegisterAllHotKeys(window);
     ReadPressTimes();
+    HandPressRules();
     return true;
 }
 
@@ -179,14 +183,16 @@ void UnregisterButtonHotKeys(HWND window, int baseId) {
     platform::Os().UnregisterHotKey(window, baseId + kControlIdOffset);
 }
 
-// The id scheme has room for 16 buttons; further enabled buttons stay without hot keys
-// rather than take ids that fold onto another button's. The window that holds the hot keys
-// hears when the mouse buttons cannot be taken.
+// The id scheme has room for 16 buttons, counting those switched on in a program only;
+// further buttons stay without hot keys rather than take ids that fold onto another
+// button's. The window that holds the hot keys hears when the mouse buttons cannot be
+// taken.
 void RegisterAllHotKeys(HWND window) {
     platform::SetHookNotice(window, MSG_HOOK_NOTICE);
     int nextId = 0;
     for (ButtonBinding& binding : buttonTable) {
-        if (binding.enabled != 1) {
+        if (!SwitchedOnAnywhere(binding)) {
+            binding.hotKeyId = kNoHotKeyId;
             continue;
         }
         if (nextId >= kMaxHotKeyButtons) {

@@ -20,12 +20,20 @@ struct ActionSlot {
 inline constexpr int kNoHotKeyId = -1;
 inline constexpr int kKeyNameChars = 8;  // 7 characters and the terminator
 
+// A button's own assignments in one program, which replace its global ones there.
+struct AppButton {
+    int program = 0;  // numbered from 1 in the order of the loaded programs
+    uint8_t enabled = 0;
+    ActionSlot slots[kSlotCount];
+};
+
 struct ButtonBinding {
     wchar_t keyName[kKeyNameChars] = {};
     uint32_t vk = 0;
     uint8_t enabled = 0;
     ActionSlot slots[kSlotCount];
     int32_t hotKeyId = kNoHotKeyId;
+    std::vector<AppButton> appButtons;
 };
 
 using ButtonTable = std::vector<ButtonBinding>;

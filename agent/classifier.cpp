@@ -1,23 +1,28 @@
 #include "agent/classifier.h"
 
 #include "agent/agent_state.h"
+#include "agent/app_assignments.h"
 #include "agent/button_table.h"
 #include "agent/executor.h"
 #include "common/settings_schema.h"
 #include "common/trace.h"
+#include "platform/hotkeys.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
 
 int32_t currentId = 0;
+int currentProgram = 0;
 bool pressActive = false;
 bool doublePending = false;
 
 namespace {
 
-// Whether the button takes part in double-press and hold detection at all.
-bool TimesPresses(const ButtonBinding& binding) {
-    return binding.slots[kPressDouble].enabled || binding.slots[kPressHold].enabled;
+// Whether the button takes part in double-press and hold detection at all, in the
+// program whose slots the press uses.
+bool TimesPresses(const ButtonBinding& binding, int program) {
+    const ActionSlot* slots = SlotsFor(binding, program);
+    return slots[kPressDouble].enabled || slots[kPressHold].enabled;
 }
 
 void StartPressTimer(DWORD elapse) {
@@ -59,7 +64,7 @@ const ButtonBinding* PressedBinding(int32_t baseId) {
     return IsButtonId(baseId) ? FindBindingById(baseId) : nullptr;
 }
 
-void HandleKeyDown(int32_t id) {
+void HandleKeyDown(int32_t id, int program) {
     const int32_t baseId = FoldHotKeyId(id);
     const ButtonBinding* binding = PressedBinding(baseId);
     // A message queued before a reload may name a button that is gone, and a foreign
@@ -69,7 +74,8 @@ void HandleKeyDown(int32_t id) {
         return;
     }
     currentId = baseId;
-    if (!TimesPresses(*binding)) {
+    currentProgram = program;
+    if (!TimesPresses(*binding, program)) {
         RunImmediately();
     } else if (doublePending) {
         CompleteDoublePress();
@@ -90,7 +96,7 @@ void HandleKeyUp() {
         ClearPress();
         return;
     }
-    if (!binding->slots[kPressDouble].enabled) {
+    if (!SlotsFor(*binding, currentProgram)[kPressDouble].enabled) {
         Trace(L"PROC1");
         StopPressTimer();
         ClearPress();
@@ -119,12 +125,25 @@ int32_t FoldHotKeyId(int32_t id) {
     return id;
 }
 
-void HandleHotKey(int32_t id, LPARAM lParam) {
+void HandleHotKey(int32_t id, LPARAM lParam, int program) {
     if (lParam & kModKeyUp) {
         HandleKeyUp();
     } else {
-        HandleKeyDown(id);
+        HandleKeyDown(id, program);
     }
+}
+
+int HotKeyProgramOf(WPARAM wParam) {
+    const int program = platform::ReportedProgram(wParam);
+    const bool known = wParam <= 0xFFFFFFFFu && program <= static_cast<int>(loadedApps.size());
+    return known ? program : 0;
+}
+
+int32_t HotKeyIdOf(WPARAM wParam) {
+    if (HotKeyProgramOf(wParam) > 0) {
+        return platform::ReportedId(wParam);
+    }
+    return static_cast<int32_t>(wParam);
 }
 
 // Also reached in Idle, when a timer left running by an immediate press fires: that

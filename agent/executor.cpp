@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "agent/agent_state.h"
+#include "agent/app_assignments.h"
 #include "agent/button_table.h"
 #include "agent/classifier.h"
 #include "agent/latches.h"
 #include "agent/launch_path.h"
+#include "agent/pause.h"
 #include "common/key_sequence.h"
 #include "common/settings_schema.h"
 #include "common/system_commands.h"
@@ -71,6 +73,9 @@ void RunDeviceCommand(const std::wstring& command) {
             break;
         case kDeviceCommandInputPanel:
             ToggleInputPanel();
+            break;
+        case kDeviceCommandPause:
+            TogglePause();
             break;
         default:
             break;
@@ -151,8 +156,13 @@ void ExecuteAction(int pressKind) {
     }
     // Copies, because the shell and the keystroke calls may let a sent reload in, which
     // would free the table's binding while it is still in use.
-    const ActionSlot slot = binding->slots[pressKind];
+    const ActionSlot slot = SlotsFor(*binding, currentProgram)[pressKind];
     const uint32_t vk = binding->vk;
+    // A paused agent's layer still takes the buttons that carry the pause; their other
+    // slots wait for the resume with everything else.
+    if (paused && !CarriesPause(slot)) {
+        return;
+    }
     switch (slot.type) {
         case kActionProgram:
             LaunchPath(slot.command.c_str());

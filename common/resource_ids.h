@@ -10,6 +10,7 @@
 #define IDM_SETTINGS 40005
 #define IDM_EXIT 40006
 #define IDM_ABOUT 40007
+#define IDM_PAUSE 40008
 #define IDM_ACCEL_SELECT_ALL 40003
 /* Ctrl+Q; like Ctrl+A it has no handler and ends in default processing. */
 #define IDM_ACCEL_QUIT 1

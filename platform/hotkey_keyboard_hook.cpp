@@ -1,4 +1,5 @@
 // The keyboard hook: every key of every program passes here, and the matcher decides.
+#include <string>
 #include <vector>
 
 #include "platform/hotkey_layer.h"
@@ -35,14 +36,17 @@ UINT HeldModifiers() {
 
 // Two short steps under the lock with the system calls between them: which windows the
 // key may concern, then the decision once their life and the modifiers are known.
-KeyDecision Decide(const KeyEvent& event) {
+KeyDecision Decide(const KeyEvent& event, const POINT* pointer) {
     std::vector<HWND> windows;
+    bool needsProgram = false;
     {
         std::lock_guard<std::mutex> lock(dataLock);
         if (!matcher.Concerns(event, &windows)) {
             return KeyDecision();
         }
+        needsProgram = matcher.NeedsProgram(event);
     }
+    const std::wstring program = needsProgram ? PressProgram(pointer) : std::wstring();
     std::vector<HWND> gone;
     for (HWND window : windows) {
         if (!IsWindow(window)) {
@@ -54,13 +58,13 @@ KeyDecision Decide(const KeyEvent& event) {
     // button (met while an own event is awaited) need not pay.
     const UINT held = (event.up || windows.empty()) ? 0 : HeldModifiers();
     std::lock_guard<std::mutex> lock(dataLock);
-    return matcher.Handle(event, held, gone);
+    return matcher.Handle(event, held, gone, program);
 }
 
 void PostReports(const KeyDecision& decision) {
     for (int i = 0; i < decision.reportCount; ++i) {
         const HotKeyReport& report = decision.reports[i];
-        PostMessageW(report.window, WM_HOTKEY, static_cast<WPARAM>(report.id), report.lParam);
+        PostMessageW(report.window, WM_HOTKEY, ReportWParam(report), report.lParam);
     }
 }
 

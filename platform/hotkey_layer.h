@@ -93,8 +93,9 @@ extern bool mouseMissingNoticed;
 // Where notices go (dataLock).
 extern HWND noticeWindow;
 extern UINT noticeMessage;
-// The matcher's decision on one event, with the system's state it needs.
-KeyDecision Decide(const KeyEvent& event);
+// The matcher's decision on one event, with the system's state it needs; `pointer` is where
+// a mouse button's event happened, none for a key.
+KeyDecision Decide(const KeyEvent& event, const POINT* pointer = nullptr);
 // Does what a decision asks of the hook thread and says whether the event is swallowed.
 bool Carry(const KeyDecision& decision);
 void PostReports(const KeyDecision& decision);
@@ -119,6 +120,13 @@ void Release(int reservation);
 void ReleaseAllReservations(HWND window);
 // Registering thread: which modifiers the system's hot key is asked for.
 UINT ReservedModifiers(UINT modifiers, UINT vk);
+
+// Which program a press belongs to (press_program.cpp): the foreground window's for a key,
+// the one's under `pointer` for a mouse button. Hook thread, and the foreground events'
+// hook installed and removed there with the input hooks.
+std::wstring PressProgram(const POINT* pointer);
+void WatchForeground();
+void StopWatchingForeground();
 
 // Injection and the Start-menu mask (hotkey_injection.cpp).
 void InjectMask();

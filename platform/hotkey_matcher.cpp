@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace platform {
 
@@ -47,7 +48,8 @@ bool SameKey(DWORD sent, DWORD seen) {
 }  // namespace
 
 void HotKeyMatcher::Add(HWND window, int id, UINT modifiers, UINT vk, int reservation) {
-    const Registration fresh = {window, id, modifiers, vk, reservation, false, 0, false, 0};
+    const Registration fresh = {window, id,    modifiers, vk, reservation, false,
+                                0,      false, 0,         0,  false};
     for (Registration& r : registrations_) {
         if (r.window == window && r.id == id) {
             OweRelease(r);
@@ -194,7 +196,8 @@ bool HotKeyMatcher::Matches(const Registration& r, DWORD vk, UINT held) {
 // the same message for a desktop key pressed with or without Win.
 void HotKeyMatcher::AddReport(KeyDecision* decision, const Registration& r, bool up) {
     const UINT modifiers = (r.modifiers & kHotKeyModifierMask) | (up ? MOD_KEYUP : 0);
-    decision->reports[decision->reportCount++] = {r.window, r.id, MAKELPARAM(modifiers, r.vk)};
+    decision->reports[decision->reportCount++] = {r.window, r.id, MAKELPARAM(modifiers, r.vk),
+                                                  r.program};
 }
 
 // The press is over; a registration that asked for releases hears of it.
@@ -217,7 +220,76 @@ static DWORD Later(DWORD a, DWORD b) {
     return static_cast<LONG>(b - a) > 0 ? b : a;
 }
 
-KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone) {
+void HotKeyMatcher::SetRules(HWND window, PressRules rules) {
+    rulesWindow_ = window;
+    rules_ = std::move(rules);
+    if (!rules_.Active()) {
+        passing_.clear();
+        taken_.clear();
+    }
+}
+
+bool HotKeyMatcher::NeedsProgram(const KeyEvent& event) const {
+    if (event.up || !rules_.DependOnProgram()) {
+        return false;
+    }
+    return std::any_of(registrations_.begin(), registrations_.end(), [&](const Registration& r) {
+        return r.vk == event.vk && r.window == rulesWindow_;
+    });
+}
+
+// The choice of a press's first down. A second press that follows a taken one within the
+// double-press time belongs to the first one's program: the receiver is still waiting to
+// tell a double press from a single one.
+PressVerdict HotKeyMatcher::Judge(const Registration& r, const KeyEvent& event,
+                                  const std::wstring& program) {
+    if (r.window != rulesWindow_ || !rules_.Active()) {
+        return PressVerdict();
+    }
+    for (const TakenPress& press : taken_) {
+        const LONG since = static_cast<LONG>(SeenAt(event) - press.upAt);
+        if (press.vk == event.vk && since >= 0 && since <= static_cast<LONG>(rules_.doubleTimeMs)) {
+            return {true, press.program, false};  // the double press is complete with it
+        }
+    }
+    return rules_.Judge(r.vk, program);
+}
+
+DWORD HotKeyMatcher::SeenAt(const KeyEvent& event) {
+    return event.seenAt ? event.seenAt : event.time;
+}
+
+// Only a press whose receiver waits for a second one has one: the hook may see presses a
+// moment apart that the user made seconds apart, when it had to wait for the processor.
+void HotKeyMatcher::RememberTaken(const Registration& r, DWORD upAt) {
+    taken_.erase(std::remove_if(taken_.begin(), taken_.end(),
+                                [&](const TakenPress& press) { return press.vk == r.vk; }),
+                 taken_.end());
+    if (r.window != rulesWindow_ || !rules_.Active() || !r.awaitsSecond) {
+        return;
+    }
+    taken_.push_back({r.vk, r.program, upAt});
+}
+
+// A press the rules let pass passes whole: its repeats are not judged again when another
+// program has come to the front meanwhile. A later down is a new press, whose release
+// was missed.
+bool HotKeyMatcher::KeepsPassing(const KeyEvent& event) {
+    const auto passing = std::find_if(passing_.begin(), passing_.end(),
+                                      [&](const PassingKey& key) { return key.vk == event.vk; });
+    if (passing == passing_.end()) {
+        return false;
+    }
+    if (event.up || IsMouseButton(event.vk) || !Repeats(true, passing->lastDownAt, SeenAt(event))) {
+        passing_.erase(passing);
+        return event.up;
+    }
+    passing->lastDownAt = SeenAt(event);
+    return true;
+}
+
+KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone,
+                                  const std::wstring& program) {
     KeyDecision decision;
     // A program at a lower integrity level must not press the agent's buttons (nor would the
     // system let it reach the agent's window otherwise).
@@ -252,6 +324,7 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
             continue;
         }
         if (event.up) {
+            RememberTaken(r, SeenAt(event));
             EndPress(&decision, r);
             decision.swallow = true;
             return decision;
@@ -271,7 +344,7 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
         EndPress(&decision, r);
         break;
     }
-    if (event.up) {
+    if (KeepsPassing(event) || event.up) {
         return decision;
     }
     for (Registration& r : registrations_) {
@@ -282,6 +355,13 @@ KeyDecision HotKeyMatcher::Handle(const KeyEvent& event, UINT held, const std::v
                 decision.swallow = true;
                 return decision;
             }
+            const PressVerdict verdict = Judge(r, event, program);
+            if (!verdict.take) {
+                passing_.push_back({event.vk, SeenAt(event)});
+                return decision;
+            }
+            r.program = verdict.program;
+            r.awaitsSecond = verdict.awaitsSecond;
             r.systemPress = false;
             r.down = true;
             r.lastDownAt = event.time;
@@ -310,6 +390,13 @@ KeyDecision HotKeyMatcher::SystemReport(int reservation, DWORD time, bool* known
         }
         r.systemPress = true;
         r.systemAt = time;
+        // The window in front hides its program from the hook, as it hides its keys.
+        const KeyEvent asReported = {r.vk, false, time};
+        const PressVerdict verdict = Judge(r, asReported, std::wstring());
+        if (!verdict.take) {
+            return decision;
+        }
+        r.program = verdict.program;
         AddReport(&decision, r, false);
         if (r.modifiers & MOD_KEYUP) {
             AddReport(&decision, r, true);

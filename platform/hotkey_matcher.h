@@ -6,7 +6,10 @@
 // story, missed events included.
 #include <windows.h>
 
+#include <string>
 #include <vector>
+
+#include "platform/press_rules.h"
 
 #ifndef MOD_KEYUP
 #define MOD_KEYUP 0x1000
@@ -40,7 +43,10 @@ struct KeyEvent {
     DWORD time;       // milliseconds, the event's own time stamp
     DWORD flags = 0;  // LLKHF_* as the hook received them
     ULONG_PTR extraInfo = 0;
-    DWORD seenAt = 0;  // the clock when the hook met it, which an injector cannot choose
+    // When the hook met it, on the hook's own clock, which an injector cannot choose; 0
+    // takes `time`. Each program stamps the input it receives on a clock of its own, so two
+    // presses that reached different programs are compared by this.
+    DWORD seenAt = 0;
 };
 
 // A registration without a reservation of the system's own.
@@ -49,7 +55,8 @@ constexpr int kNoReservation = -1;
 struct HotKeyReport {
     HWND window;
     int id;
-    LPARAM lParam;  // MAKELPARAM(modifiers, vk), MOD_KEYUP set for a release
+    LPARAM lParam;    // MAKELPARAM(modifiers, vk), MOD_KEYUP set for a release
+    int program = 0;  // whose assignments the press uses, as the rules number them
 };
 
 struct KeyDecision {
@@ -104,9 +111,18 @@ class HotKeyMatcher {
     // that hold one, to be checked for life, and the caller reads the modifiers for Handle.
     bool Concerns(const KeyEvent& event, std::vector<HWND>* windows) const;
 
+    // The rules for the presses of `window`'s registrations; rules that are not Active()
+    // leave every press as it was without them. A press under way keeps its choice.
+    void SetRules(HWND window, PressRules rules);
+    // Whether Handle needs the program the event belongs to: a key-down of a registered key
+    // whose rules depend on the program. Every other event is decided without it.
+    bool NeedsProgram(const KeyEvent& event) const;
+
     // `held` is the system's modifier state just before the event (MOD_* bits), `gone` the
-    // windows that no longer exist.
-    KeyDecision Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone);
+    // windows that no longer exist, `program` the lower-case file name of the program the
+    // event belongs to (only read where NeedsProgram; empty for one that cannot be read).
+    KeyDecision Handle(const KeyEvent& event, UINT held, const std::vector<HWND>& gone,
+                       const std::wstring& program = std::wstring());
 
     // The system's own hot key `reservation` fired at `time`: the hook did not see the key
     // (the foreground window is elevated, or the hook was gone). The system reports key-downs
@@ -126,10 +142,23 @@ class HotKeyMatcher {
         UINT modifiers;  // as registered, MOD_KEYUP included
         UINT vk;
         int reservation;
-        bool down;         // its key-down was reported; the key-up is owed
-        DWORD lastDownAt;  // time of its latest key-down, auto-repeats included
-        bool systemPress;  // the system reported a press the hook did not see
-        DWORD systemAt;    // time of its latest report, auto-repeats included
+        bool down;          // its key-down was reported; the key-up is owed
+        DWORD lastDownAt;   // time of its latest key-down, auto-repeats included
+        bool systemPress;   // the system reported a press the hook did not see
+        DWORD systemAt;     // time of its latest report, auto-repeats included
+        int program;        // the press's program, chosen at its first down
+        bool awaitsSecond;  // its release waits for a second press of the same program
+    };
+    // A key whose press the rules let pass: its repeats and release pass with it.
+    struct PassingKey {
+        DWORD vk;
+        DWORD lastDownAt;
+    };
+    // The latest taken press of a key, for a second press that may follow it.
+    struct TakenPress {
+        DWORD vk;
+        int program;
+        DWORD upAt;
     };
     struct OwnEvent {
         DWORD vk;
@@ -143,6 +172,10 @@ class HotKeyMatcher {
     bool TakeOwedRelease(const KeyEvent& event);
     bool Repeats(bool pressed, DWORD lastAt, DWORD time) const;
     static bool Matches(const Registration& r, DWORD vk, UINT held);
+    PressVerdict Judge(const Registration& r, const KeyEvent& event, const std::wstring& program);
+    bool KeepsPassing(const KeyEvent& event);
+    void RememberTaken(const Registration& r, DWORD upAt);
+    static DWORD SeenAt(const KeyEvent& event);
     static void AddReport(KeyDecision* decision, const Registration& r, bool up);
     static void EndPress(KeyDecision* decision, Registration& r);
 
@@ -151,6 +184,10 @@ class HotKeyMatcher {
     // Mouse buttons whose press was swallowed and whose registration went before the release.
     std::vector<DWORD> owedReleases_;
     DWORD repeatWindowMs_ = 750;
+    HWND rulesWindow_ = nullptr;
+    PressRules rules_;
+    std::vector<PassingKey> passing_;
+    std::vector<TakenPress> taken_;
 };
 
 }  // namespace platform

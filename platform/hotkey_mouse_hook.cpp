@@ -89,7 +89,7 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
     if (!vk) {
         return CallNextHookEx(nullptr, code, message, lParam);
     }
-    const bool swallow = Carry(Decide(MouseKeyEvent(vk, up, event, now)));
+    const bool swallow = Carry(Decide(MouseKeyEvent(vk, up, event, now), &event.pt));
     // A release may have been the last thing the hook, or the thread, was kept for.
     if (up) {
         PostMessageW(threadWindow, kMsgMouseSettled, 0, 0);

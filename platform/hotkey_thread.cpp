@@ -37,6 +37,7 @@ void Answer() {
 // The hooks go with the window: nothing of the layer stays in the system once it closes.
 void OnDestroy(HWND window) {
     ReleaseAllReservations(window);
+    StopWatchingForeground();
     UnhookWindowsHookEx(keyboardHook);
     keyboardHook = nullptr;
     if (mouseHook) {
@@ -142,6 +143,7 @@ DWORD WINAPI HookThreadMain(LPVOID context) {
         SetEvent(start->ready);
         return 1;
     }
+    WatchForeground();
     SetTimer(window, kWatchTimer, kWatchPeriodMs, nullptr);
     start->window = window;
     SetEvent(start->ready);

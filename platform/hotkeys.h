@@ -41,10 +41,20 @@
 // the mouse), and a mouse button's registration fails when it cannot be installed. The
 // watch looks after it as after the keyboard's, with a probe of its own (a move by nothing).
 //
+// A registering window may hand the layer rules (platform/press_rules.h): then a press is
+// taken or passes by the program it belongs to and by the pause. A key belongs to the
+// program of the foreground window at its key-down, a mouse button to the program of the
+// top-level window under the pointer at its button-down, and the choice holds for the whole
+// press: its repeats, its release, and a second press that follows within the double-press
+// time. The program is looked up only at a button's down, and only when the window is
+// another than last time; the foreground window's is kept up to date by the system's
+// foreground events on the hook thread.
+//
 // Register and unregister from one thread at a time (the agent has one).
 #include <windows.h>
 
 #include "platform/hotkey_matcher.h"
+#include "platform/press_rules.h"
 
 namespace platform {
 
@@ -116,6 +126,23 @@ struct KeyStroke {
 // still answer as if it took them) while a window of a higher integrity level is in front.
 UINT SendKeyEvents(const KeyStroke* strokes, UINT count);
 
+// Hands the layer the rules for `window`'s presses; rules that are not Active() take them
+// back. A press under way keeps the choice made at its first down.
+void SetPressRules(HWND window, const PressRules& rules);
+
+// A report of a press that the rules gave to a program carries the program's number (1 for
+// the rules' first program) in bits 16 to 31 of WM_HOTKEY's wParam, above an id of 0 to
+// 0xFFFF. A press with the global assignments, and every press without rules, is reported
+// with the id alone, as it always was.
+constexpr int kReportProgramShift = 16;
+WPARAM ReportWParam(const HotKeyReport& report);
+inline int ReportedProgram(WPARAM wParam) {
+    return static_cast<int>((wParam >> kReportProgramShift) & 0xFFFF);
+}
+inline int ReportedId(WPARAM wParam) {
+    return static_cast<int>(wParam & 0xFFFF);
+}
+
 // For tests only.
 namespace test_access {
 // The system removes a hook (WH_KEYBOARD_LL or WH_MOUSE_LL) without a word, as Windows
@@ -138,6 +165,9 @@ bool MouseHookInstalled();
 int HookThreadPriority();
 // Ends the layer as the end of the program does.
 void EndAsTheProgramEnds();
+
+// Does what the system's foreground event for `window` makes the layer do.
+void CallForegroundEvent(HWND window);
 }  // namespace test_access
 
 }  // namespace platform

@@ -9,6 +9,10 @@
 
 namespace platform {
 
+void OsCalls::SetPressRules(HWND window, const PressRules& rules) {
+    platform::SetPressRules(window, rules);
+}
+
 BOOL OsCalls::RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk) {
     return RegisterKeyUpHotKey(window, id, modifiers, vk);
 }

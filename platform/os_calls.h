@@ -13,6 +13,7 @@
 
 #include "platform/hotkeys.h"
 #include "platform/open_programs.h"
+#include "platform/press_rules.h"
 #include "platform/sip.h"
 
 namespace platform {
@@ -31,6 +32,8 @@ class OsCalls {
 
     virtual BOOL RegisterHotKey(HWND window, int id, UINT modifiers, UINT vk);
     virtual BOOL UnregisterHotKey(HWND window, int id);
+    // Which of `window`'s presses the hot keys take, by program and pause.
+    virtual void SetPressRules(HWND window, const PressRules& rules);
     virtual UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse);
     virtual BOOL KillTimer(HWND window, UINT_PTR id);
     virtual void keybd_event(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo);

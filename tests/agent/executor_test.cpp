@@ -10,6 +10,7 @@
 #include "agent/button_table.h"
 #include "agent/classifier.h"
 #include "agent/latches.h"
+#include "agent/pause.h"
 #include "support/recording_os.h"
 
 using namespace kestrel;
@@ -50,6 +51,7 @@ class ExecutorTest : public ::testing::Test {
         agentInstance = kInstance;
         shiftLatch = false;
         ctrlLatch = false;
+        paused = false;
         // A second button holds the current id; its code has bits above the low byte.
         AddButton(L"40C1", 0);
         AddButton(L"4C5", 1);
@@ -62,6 +64,7 @@ class ExecutorTest : public ::testing::Test {
         agentInstance = nullptr;
         shiftLatch = false;
         ctrlLatch = false;
+        paused = false;
     }
 
     static void AddButton(const wchar_t* name, int id) {
@@ -107,7 +110,12 @@ TEST_F(ExecutorTest, DeviceCommandsReadTheCommandAsADecimalNumber) {
     EXPECT_THAT(Run(kActionDeviceCommand, L"0"), ElementsAreArray(today));
     EXPECT_THAT(Run(kActionDeviceCommand, L"1"), ElementsAreArray(startKey));
     EXPECT_THAT(Run(kActionDeviceCommand, L"2"), ElementsAreArray(showPanel));
-    EXPECT_THAT(Run(kActionDeviceCommand, L"3"), IsEmpty());
+    // 3 pauses, and the same command resumes.
+    Run(kActionDeviceCommand, L"3");
+    EXPECT_TRUE(paused);
+    Run(kActionDeviceCommand, L"3");
+    EXPECT_FALSE(paused);
+    EXPECT_THAT(Run(kActionDeviceCommand, L"4"), IsEmpty());
     EXPECT_THAT(Run(kActionDeviceCommand, L"-1"), IsEmpty());
     // Leading blanks and a sign are read; text without a leading digit reads as 0.
     EXPECT_THAT(Run(kActionDeviceCommand, L"  +1"), ElementsAreArray(startKey));

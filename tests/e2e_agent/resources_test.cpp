@@ -117,7 +117,7 @@ TEST_F(ResourceTest, IconHasA16ColourAndA256ColourImage) {
     EXPECT_EQ(images[1].bits, 8);
 }
 
-TEST_F(ResourceTest, TrayMenuHoldsSettingsAboutAndExit) {
+TEST_F(ResourceTest, TrayMenuHoldsSettingsAboutPauseAndExit) {
     HMENU menu = LoadMenuW(program, MAKEINTRESOURCEW(IDR_TRAY_MENU));
     ASSERT_TRUE(menu);
     ASSERT_EQ(GetMenuItemCount(menu), 1);
@@ -127,18 +127,21 @@ TEST_F(ResourceTest, TrayMenuHoldsSettingsAboutAndExit) {
 
     HMENU popup = GetSubMenu(menu, 0);
     ASSERT_TRUE(popup);
-    ASSERT_EQ(GetMenuItemCount(popup), 4);
+    ASSERT_EQ(GetMenuItemCount(popup), 5);
     struct Expected {
         UINT id;
         const wchar_t* text;
-    } expected[] = {
-        {IDM_SETTINGS, L"設定"}, {IDM_ABOUT, L"バージョン情報"}, {0, L""}, {IDM_EXIT, L"終了"}};
-    for (int i = 0; i < 4; ++i) {
+    } expected[] = {{IDM_SETTINGS, L"設定"},
+                    {IDM_ABOUT, L"バージョン情報"},
+                    {IDM_PAUSE, L"一時停止"},
+                    {0, L""},
+                    {IDM_EXIT, L"終了"}};
+    for (int i = 0; i < 5; ++i) {
         MENUITEMINFOW info = {};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_FTYPE | MIIM_ID;
         ASSERT_TRUE(GetMenuItemInfoW(popup, i, TRUE, &info));
-        if (i == 2) {
+        if (i == 3) {
             EXPECT_TRUE(info.fType & MFT_SEPARATOR);
             continue;
         }
@@ -146,6 +149,8 @@ TEST_F(ResourceTest, TrayMenuHoldsSettingsAboutAndExit) {
         GetMenuStringW(popup, i, text, 64, MF_BYPOSITION);
         EXPECT_STREQ(text, expected[i].text) << i;
     }
+    // The agent always starts unpaused: the pause item is never checked in the resource.
+    EXPECT_EQ(GetMenuState(popup, IDM_PAUSE, MF_BYCOMMAND) & MF_CHECKED, 0u);
     DestroyMenu(menu);
 }
 

@@ -127,11 +127,11 @@ TEST_F(TrayMenuTest, FirstItemOpensTheCustomizer) {
     EXPECT_TRUE(WaitUntil([&] { return folder.CustomizerStarts() == 1; }));
 }
 
-TEST_F(TrayMenuTest, MenuHasThreeItemsAroundItsSeparator) {
-    // Four steps down pass 設定, バージョン情報 and 終了, skipping the separator, and come
-    // back round to 設定.
+TEST_F(TrayMenuTest, MenuHasFourItemsAroundItsSeparator) {
+    // Five steps down pass 設定, バージョン情報, 一時停止 and 終了, skipping the separator,
+    // and come back round to 設定.
     ASSERT_TRUE(OpenMenu());
-    Choose(4);
+    Choose(5);
     EXPECT_TRUE(WaitUntil([&] { return folder.CustomizerStarts() == 1; }));
     EXPECT_EQ(WaitForSingleObject(agent, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }

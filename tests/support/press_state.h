@@ -4,16 +4,22 @@
 #include <windows.h>
 
 #include "agent/agent_state.h"
+#include "agent/app_assignments.h"
 #include "agent/button_table.h"
 #include "agent/classifier.h"
+#include "agent/pause.h"
 #include "common/settings_schema.h"
 
 namespace testing_support {
 
-// No buttons, no press under way, the default times, and `window` as the agent's window.
+// No buttons, no programs, no press under way, not paused, the default times, and `window`
+// as the agent's window.
 inline void ResetPressState(HWND window) {
     kestrel::buttonTable.clear();
+    kestrel::loadedApps.clear();
+    kestrel::paused = false;
     kestrel::currentId = 0;
+    kestrel::currentProgram = 0;
     kestrel::pressActive = false;
     kestrel::doublePending = false;
     kestrel::doubleTime = kestrel::kDefaultDoubleTime;

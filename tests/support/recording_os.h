@@ -29,6 +29,13 @@ class RecordingOs : public platform::OsCalls {
         Record("RegisterHotKey(%d, 0x%X, 0x%X)", id, modifiers, vk);
         return hotKeyResult;
     }
+    // Kept, not written down: most stories are about the calls around it.
+    void SetPressRules(HWND, const platform::PressRules& rules) override {
+        pressRules = rules;
+        ++pressRulesSet;
+    }
+    platform::PressRules pressRules;
+    int pressRulesSet = 0;
     BOOL UnregisterHotKey(HWND, int id) override {
         Record("UnregisterHotKey(%d)", id);
         return hotKeyResult;

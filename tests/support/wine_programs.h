@@ -131,12 +131,16 @@ class ScratchFolder {
     std::wstring path_;
 };
 
-// A program this test started, in `workingFolder` (null: this program's own); ended by
-// force if it is still running at the end.
+// A program this test started, in `workingFolder` (null: this program's own), with
+// `arguments` after its path; ended by force if it is still running at the end.
 class Program {
   public:
-    explicit Program(const std::wstring& path, const wchar_t* workingFolder = nullptr) {
+    explicit Program(const std::wstring& path, const wchar_t* workingFolder = nullptr,
+                     const std::wstring& arguments = std::wstring()) {
         std::wstring commandLine = L"\"" + path + L"\"";
+        if (!arguments.empty()) {
+            commandLine += L" " + arguments;
+        }
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info = {};
