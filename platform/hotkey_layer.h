@@ -9,6 +9,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/held_modifier.h"
 #include "platform/hotkey_matcher.h"
 #include "platform/hotkeys.h"
 
@@ -85,6 +86,21 @@ bool TakenAlone(UINT modifiers, UINT vk);
 void InjectMask();
 // The mask key down and up with `extraInfo`, ready for SendInput.
 void MaskKeyTap(ULONG_PTR extraInfo, INPUT (&tap)[2]);
+
+// Buttons that are modifiers while held (hotkey_held.cpp), hook thread only unless said.
+constexpr UINT kMsgHeld = WM_APP + 20;
+constexpr UINT_PTR kHeldTimerId = 2;
+// The decider's word on an event the matcher has decided; it may take the decision's reports.
+HeldOutcome DecideHeldKey(const KBDLLHOOKSTRUCT& event, KeyDecision* decision);
+HeldOutcome DecideHeldMouse(WPARAM message, const MSLLHOOKSTRUCT& event, DWORD vk, bool up,
+                            KeyDecision* decision);
+void CarryHeld(const HeldOutcome& outcome);
+void OnHeldTimer();
+void OnHeldRequest(WPARAM asked);
+// Nothing of ours stays down: a hook put back may have missed a release.
+void ReleaseHeld();
+// Any thread.
+void SetHeldRepeatWindow(DWORD ms);
 
 }  // namespace layer
 }  // namespace platform

@@ -45,9 +45,9 @@ KeyEvent MouseKeyEvent(DWORD vk, bool up, const MSLLHOOKSTRUCT& event) {
 
 }  // namespace
 
-// Mouse input reaches no keyboard hook; seen here, it is no sign of a lost one. Every
-// other event than a press or release of a mouse button that can be a button passes at
-// once: the system waits for this at every move of the mouse.
+// Mouse input reaches no keyboard hook; seen here, it is no sign of a lost one. A move
+// passes at once: the system waits for this at every move of the mouse. Clicks and the
+// wheel may settle a held button's choice; a mouse button that can be a button is a key.
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
     if (code != HC_ACTION) {
         return CallNextHookEx(nullptr, code, message, lParam);
@@ -58,9 +58,16 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
         mouseProbeSeen = true;
         return 1;
     }
+    if (message == WM_MOUSEMOVE) {
+        return CallNextHookEx(nullptr, code, message, lParam);
+    }
     bool up = false;
     const DWORD vk = MouseButtonOf(message, event, &up);
-    if (vk && Carry(Decide(MouseKeyEvent(vk, up, event)))) {
+    KeyDecision decision = vk ? Decide(MouseKeyEvent(vk, up, event)) : KeyDecision();
+    const HeldOutcome held = DecideHeldMouse(message, event, vk, up, &decision);
+    const bool swallow = Carry(decision);
+    CarryHeld(held);
+    if (swallow || held.swallow) {
         return 1;
     }
     return CallNextHookEx(nullptr, code, message, lParam);

@@ -35,6 +35,7 @@ void Answer() {
 
 // The hooks go with the window: nothing of the layer stays in the system once it closes.
 void OnDestroy(HWND window) {
+    ReleaseHeld();
     ReleaseAllReservations(window);
     UnhookWindowsHookEx(keyboardHook);
     keyboardHook = nullptr;
@@ -51,7 +52,11 @@ LRESULT CALLBACK HookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             OnSystemHotKey(static_cast<int>(wParam));
             return 0;
         case WM_TIMER:
-            OnWatchTimer();
+            wParam == kHeldTimerId ? OnHeldTimer() : OnWatchTimer();
+            return 0;
+        case kMsgHeld:
+            OnHeldRequest(wParam);
+            Answer();
             return 0;
         case kMsgBack:
             TakeReservationsBack(static_cast<UINT>(wParam));
@@ -132,6 +137,7 @@ bool StartHookThread() {
     }
     {
         const DWORD repeatWindow = RepeatWindowMs();
+        SetHeldRepeatWindow(repeatWindow);
         std::lock_guard<std::mutex> lock(dataLock);
         matcher.SetRepeatWindow(repeatWindow);
     }

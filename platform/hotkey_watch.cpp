@@ -78,11 +78,15 @@ void WatchHook() {
     if (!GetLastInputInfo(&input) || static_cast<LONG>(input.dwTime - lastSeenAt) <= 0) {
         return;
     }
+    bool putBack = false;
     if (!KeyboardHookAnswers()) {
-        Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook);
+        putBack = Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook);
     }
     if (!mouseHook || !MouseHookAnswers()) {
-        Install(&mouseHook, WH_MOUSE_LL, MouseHook);
+        putBack = Install(&mouseHook, WH_MOUSE_LL, MouseHook) || putBack;
+    }
+    if (putBack) {
+        ReleaseHeld();
     }
     lastSeenAt = GetTickCount();
 }
