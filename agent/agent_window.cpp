@@ -7,6 +7,7 @@
 #include "agent/classifier.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
+#include "agent/while_held.h"
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "platform/os_calls.h"
@@ -49,6 +50,7 @@ void AllowCustomizerMessages(HWND window) {
 
 void OnCreate(HWND window) {
     AllowCustomizerMessages(window);
+    WatchSessionChanges(window);
     trayIconData = {};
     // The desktop's record is larger than the handheld's; every field set is the same.
     trayIconData.cbSize = sizeof(trayIconData);
@@ -65,6 +67,8 @@ void OnCreate(HWND window) {
 // Latches first, so Shift and Ctrl are released while the hot keys still hold the
 // buttons; then the keys go back to the system and the icon leaves the tray.
 void OnDestroy(HWND window) {
+    ReleaseEverythingHeld();
+    StopWatchingSessionChanges(window);
     ResetLatches();
     UnregisterAllHotKeys(window);
     if (trayRetryPending) {
@@ -134,6 +138,14 @@ void OnTimer(HWND window, WPARAM timerId) {
         return;
     }
     HandlePressTimer();
+    SettlePress();
+}
+
+// The layer's held modifiers hear of every report before the classifier acts on it.
+void OnHotKey(WPARAM id, LPARAM lParam) {
+    NoteButtonReport(lParam);
+    HandleHotKey(static_cast<int32_t>(id), lParam);
+    SettlePress();
 }
 
 void ShowAboutBox(HWND window) {
@@ -213,7 +225,10 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             OnTimer(window, wParam);
             return 0;
         case WM_HOTKEY:
-            HandleHotKey(static_cast<int32_t>(wParam), lParam);
+            OnHotKey(wParam, lParam);
+            return 0;
+        case WM_WTSSESSION_CHANGE:
+            HandleSessionChange(wParam);
             return 0;
         case MSG_TRAY:
             OnTray(window, wParam, lParam);

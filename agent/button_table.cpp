@@ -5,6 +5,7 @@
 #include "agent/agent_state.h"
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
+#include "agent/while_held.h"
 #include "common/hex_digit.h"
 #include "common/settings_key.h"
 #include "platform/os_calls.h"
@@ -156,6 +157,7 @@ bool LoadButtons(HWND window) {
     }
     RegisterAllHotKeys(window);
     ReadPressTimes();
+    ApplyWhileHeldButtons();
     return true;
 }
 
@@ -228,6 +230,7 @@ void HandleReload() {
     if (!agentWindow) {
         return;
     }
+    ReleaseEverythingHeld();
     LoadButtons(agentWindow);
     ResetLatches();
 }

@@ -27,29 +27,6 @@ bool Later(DWORD now, DWORD at) {
 
 }  // namespace
 
-UINT ModifiersOfLetters(const wchar_t* letters) {
-    UINT modifiers = 0;
-    for (const wchar_t* c = letters; c && *c; ++c) {
-        switch (*c) {
-            case L'S':
-                modifiers |= MOD_SHIFT;
-                break;
-            case L'C':
-                modifiers |= MOD_CONTROL;
-                break;
-            case L'A':
-                modifiers |= MOD_ALT;
-                break;
-            case L'W':
-                modifiers |= MOD_WIN;
-                break;
-            default:
-                break;
-        }
-    }
-    return modifiers;
-}
-
 void HeldModifierDecider::SetButton(UINT vk, UINT modifiers) {
     modifiers &= kHotKeyModifierMask;
     buttons_.erase(std::remove_if(buttons_.begin(), buttons_.end(),

@@ -48,10 +48,6 @@ struct HeldOutcome {
     std::vector<HeldStep> steps;  // to be carried out in order
 };
 
-// The modifiers a command names: S Shift, C Ctrl, A Alt, W Win, in any order; every other
-// character is ignored.
-UINT ModifiersOfLetters(const wchar_t* letters);
-
 class HeldModifierDecider {
   public:
     // The button `vk` holds `modifiers` (MOD_*) while held; 0 makes it an ordinary button.

@@ -3,6 +3,7 @@
 #include <shldisp.h>
 #include <shobjidl.h>
 
+#include "platform/hotkey_held.h"
 #include "platform/hotkeys.h"
 
 namespace platform {
@@ -121,6 +122,31 @@ HRESULT OsCalls::ToggleDesktop() {
 BOOL OsCalls::ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                           PCHANGEFILTERSTRUCT status) {
     return ::ChangeWindowMessageFilterEx(window, message, action, status);
+}
+
+void OsCalls::SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons,
+                                     DWORD holdTimeMs, ULONG_PTR ownExtraInfo) {
+    ConfigureHeldModifiers(holdTimeMs, ownExtraInfo);
+    ClearHeldModifierButtons();
+    for (const auto& button : buttons) {
+        SetHeldModifierButton(button.first, button.second);
+    }
+}
+
+void OsCalls::HoldModifiers(UINT modifiers) {
+    platform::HoldModifiers(modifiers);
+}
+
+void OsCalls::LetGoOfModifiers() {
+    platform::LetGoOfModifiers();
+}
+
+void OsCalls::TapActionDone() {
+    platform::TapActionDone();
+}
+
+void OsCalls::ReleaseEverythingHeld() {
+    platform::ReleaseEverythingHeld();
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <prsht.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/sip.h"
@@ -66,6 +67,15 @@ class OsCalls {
     // Lets one message reach a window from programs at a lower integrity level.
     virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
                                              PCHANGEFILTERSTRUCT status);
+
+    // Buttons that are modifiers while held (platform/hotkey_held.h): the whole set at once,
+    // `buttons` as pairs of key and MOD_* modifiers.
+    virtual void SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons,
+                                        DWORD holdTimeMs, ULONG_PTR ownExtraInfo);
+    virtual void HoldModifiers(UINT modifiers);
+    virtual void LetGoOfModifiers();
+    virtual void TapActionDone();
+    virtual void ReleaseEverythingHeld();
 };
 
 // The object that receives the calls now.

@@ -283,13 +283,4 @@ TEST_F(HeldModifierStory, ModifiersHeldTwiceGoUpOnlyWithTheirLastHolder) {
     EXPECT_EQ(seen, (Seen{"Ctrl down", "Alt down", "Ctrl+Alt up"}));
 }
 
-TEST(HeldModifierLetters, NameTheModifiersInAnyOrderAndIgnoreTheRest) {
-    EXPECT_EQ(ModifiersOfLetters(L"C"), static_cast<UINT>(MOD_CONTROL));
-    EXPECT_EQ(ModifiersOfLetters(L"SC"), static_cast<UINT>(MOD_SHIFT | MOD_CONTROL));
-    EXPECT_EQ(ModifiersOfLetters(L"WxA?"), static_cast<UINT>(MOD_WIN | MOD_ALT));
-    EXPECT_EQ(ModifiersOfLetters(L"c s"), 0u);
-    EXPECT_EQ(ModifiersOfLetters(L""), 0u);
-    EXPECT_EQ(ModifiersOfLetters(nullptr), 0u);
-}
-
 }  // namespace
