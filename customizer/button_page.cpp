@@ -14,6 +14,7 @@
 #include "customizer/add_key_dialog.h"
 #include "customizer/catalogues.h"
 #include "customizer/key_recorder.h"
+#include "customizer/while_held_choice.h"
 #include "platform/hotkey_matcher.h"
 #include "platform/os_calls.h"
 
@@ -160,6 +161,7 @@ BOOL KestrelConfigProp1::OnInitDialog() {
 
     kestrel::AddStartMenuPrograms();
     kestrel::AddFixedCommands();
+    kestrel::AddWhileHeldCommands();
     for (const CommandEntry& entry : commandCatalogue) {
         SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(entry.displayName.c_str()));
@@ -332,8 +334,9 @@ void KestrelConfigProp1::LoadAssignments() {
                     }
                 }
                 // The agent runs what the catalogue cannot offer; merely opening and
-                // closing the page must not destroy it.
-                if (!matched) {
+                // closing the page must not destroy it. A while-held pair stays as stored
+                // wherever it is, also in a slot it does not fit.
+                if (!matched || mode == kestrel::kActionWhileHeld) {
                     button.slots[n].keepsStored = true;
                     button.slots[n].keptText = kestrel::KeptPairText(mode, command);
                 }
@@ -463,6 +466,14 @@ void KestrelConfigProp1::OnProgramChanged() {
     const int button = SelectedButton();
     const int mode = SelectedMode();
     if (!IsButton(button) || !IsPressKind(mode)) {
+        return;
+    }
+    if (kestrel::IsWhileHeldItem(m_strProgram.Std()) &&
+        !kestrel::WhileHeldFits(mode, m_listMode.GetCheck(kestrel::kPressDouble) != FALSE,
+                                m_listMode.GetCheck(kestrel::kPressHold) != FALSE)) {
+        SelectProgram(button, mode);
+        platform::Os().MessageBoxW(m_hWnd, kestrel::kWhileHeldMisplacedText, kButtonLimitCaption,
+                                   MB_OK | MB_ICONINFORMATION);
         return;
     }
     kestrel::SlotAssignment& slot = buttonCatalogue[static_cast<size_t>(button)].slots[mode];

@@ -10,6 +10,8 @@
 #include "common/hex_digit.h"
 #include "common/key_sequence.h"
 #include "common/settings_key.h"
+#include "common/while_held.h"
+#include "customizer/while_held_choice.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
@@ -408,6 +410,9 @@ std::wstring KeptPairText(uint32_t type, const std::wstring& command) {
     }
     if (type == kActionLatch && !command.empty() && command[0] == L'C') {
         return L"Ctrlラッチ";
+    }
+    if (type == kActionWhileHeld && WhileHeldModifiers(command) != 0) {
+        return WhileHeldText(WhileHeldModifiers(command));
     }
     return command;
 }
