@@ -19,6 +19,9 @@ namespace {
 // The latest report was a key-down: the current button is down.
 bool buttonDown = false;
 bool holdingForButton = false;
+// Settings without a while-held assignment never hold anything: the layer is left alone.
+bool whileHeldInUse = false;
+bool layerHasButtons = false;
 
 bool HoldsWhileHeld(const ActionSlot& slot) {
     return slot.enabled == 1 && slot.type == kActionWhileHeld &&
@@ -30,13 +33,23 @@ bool HoldsWhileHeld(const ActionSlot& slot) {
 // Only buttons that have hot keys: the layer decides for the keys it reports.
 void ApplyWhileHeldButtons() {
     std::vector<std::pair<UINT, UINT>> buttons;
+    whileHeldInUse = false;
     for (const ButtonBinding& binding : buttonTable) {
+        if (binding.enabled != 1 || binding.hotKeyId == kNoHotKeyId) {
+            continue;
+        }
+        for (const ActionSlot& slot : binding.slots) {
+            whileHeldInUse = whileHeldInUse || HoldsWhileHeld(slot);
+        }
         const ActionSlot& hold = binding.slots[kPressHold];
-        if (binding.enabled == 1 && binding.hotKeyId != kNoHotKeyId && HoldsWhileHeld(hold)) {
+        if (HoldsWhileHeld(hold)) {
             buttons.emplace_back(binding.vk, WhileHeldModifiers(hold.command));
         }
     }
-    platform::Os().SetHeldModifierButtons(buttons, holdTime, kExtraInfoOwnKey);
+    if (!buttons.empty() || layerHasButtons) {
+        platform::Os().SetHeldModifierButtons(buttons, holdTime, kExtraInfoOwnKey);
+    }
+    layerHasButtons = !buttons.empty();
 }
 
 void NoteButtonReport(LPARAM lParam) {
@@ -48,7 +61,7 @@ void NoteButtonReport(LPARAM lParam) {
 }
 
 void SettlePress() {
-    if (!pressActive) {
+    if (layerHasButtons && !pressActive) {
         platform::Os().TapActionDone();
     }
 }
@@ -65,8 +78,10 @@ void HoldWhileButtonDown(const std::wstring& command) {
 }
 
 void ReleaseEverythingHeld() {
+    if (whileHeldInUse || holdingForButton) {
+        platform::Os().ReleaseEverythingHeld();
+    }
     holdingForButton = false;
-    platform::Os().ReleaseEverythingHeld();
 }
 
 void WatchSessionChanges(HWND window) {

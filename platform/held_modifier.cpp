@@ -105,13 +105,13 @@ void HeldModifierDecider::Hold(HeldOutcome* out) {
 
 HeldOutcome HeldModifierDecider::OnKey(const HeldInput& key, KeyDecision* decision) {
     HeldOutcome out;
-    // What programs inject, our own replays and modifiers among them, is no typing.
-    if (key.flags & LLKHF_INJECTED) {
-        return out;
-    }
-    NotePhysicalModifier(key);
     if (!decision->swallow) {
-        OtherKey(key, &out);
+        // What programs inject, our own replays and modifiers among them, is no typing; a
+        // button they press is pressed all the same.
+        if (!(key.flags & LLKHF_INJECTED)) {
+            NotePhysicalModifier(key);
+            OtherKey(key, &out);
+        }
         return out;
     }
     if (!IsButton(key.vk)) {

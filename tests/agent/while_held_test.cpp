@@ -33,9 +33,11 @@ class WhileHeldTest : public ::testing::Test {
         testing_support::ResetPressState(kWindow);
         buttonTable.clear();
     }
+    // The next group's agent starts from settings without while-held assignments.
     void TearDown() override {
         ReleaseEverythingHeld();
         buttonTable.clear();
+        ApplyWhileHeldButtons();
         agentWindow = nullptr;
     }
     void Load() {

@@ -55,14 +55,14 @@ class HeldModifierStory : public ::testing::Test {
         decider.SetButton(kSide, MOD_CONTROL);
     }
 
-    void Key(DWORD vk, bool up, DWORD at) {
+    void Key(DWORD vk, bool up, DWORD at, DWORD flags = 0) {
         now = at;
         HeldInput input;
         input.vk = vk;
         input.up = up;
         input.time = at;
-        input.flags = up ? LLKHF_UP : 0;
-        KeyDecision decision = matcher.Handle({vk, up, at}, 0, {});
+        input.flags = flags | (up ? LLKHF_UP : 0);
+        KeyDecision decision = matcher.Handle({vk, up, at, input.flags}, 0, {});
         const HeldOutcome outcome = decider.OnKey(input, &decision);
         for (int i = 0; i < decision.reportCount; ++i) {
             Report(decision.reports[i]);
@@ -72,8 +72,8 @@ class HeldModifierStory : public ::testing::Test {
         }
         Carry(outcome);
     }
-    void Down(DWORD vk, DWORD at) { Key(vk, false, at); }
-    void Up(DWORD vk, DWORD at) { Key(vk, true, at); }
+    void Down(DWORD vk, DWORD at, DWORD flags = 0) { Key(vk, false, at, flags); }
+    void Up(DWORD vk, DWORD at, DWORD flags = 0) { Key(vk, true, at, flags); }
     void Wheel(DWORD at) {
         now = at;
         HeldInput input;
@@ -247,6 +247,15 @@ TEST_F(HeldModifierStory, AnotherButtonKeepsItsOwnMeaningWhileTheChoiceIsOpen) {
     EXPECT_EQ(seen, (Seen{"report down", "report up"})) << "Pause, reported at once";
     Up(VK_CAPITAL, 1100);
     EXPECT_EQ(seen, (Seen{"report down", "report up", "report down", "report up"}));
+}
+
+TEST_F(HeldModifierStory, InjectedKeysAreNoTypingButAnInjectedButtonIsPressed) {
+    Down(VK_CAPITAL, 1000, LLKHF_INJECTED);
+    Down('I', 1010, LLKHF_INJECTED);
+    Up('I', 1020, LLKHF_INJECTED);
+    EXPECT_EQ(seen, (Seen{"I down", "I up"})) << "another program's keys pass at once";
+    Up(VK_CAPITAL, 1030, LLKHF_INJECTED);
+    EXPECT_EQ(seen, (Seen{"I down", "I up", "report down", "report up"}));
 }
 
 TEST_F(HeldModifierStory, AKeyPressedBeforeTheButtonIsReleasedFreely) {
