@@ -151,6 +151,7 @@ void HeldModifierDecider::ButtonDown(const HotKeyReport& report, const HeldInput
         return;
     }
     state_ = kOpen;
+    out->choiceOpened = true;
     buttonVk_ = key.vk;
     heldModifiers_ = ModifiersOf(key.vk);
     openedAt_ = key.time;

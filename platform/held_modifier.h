@@ -45,6 +45,7 @@ struct HeldStep {
 
 struct HeldOutcome {
     bool swallow = false;         // the event is held back, to be replayed
+    bool choiceOpened = false;    // the clock must be set for NextDeadline
     std::vector<HeldStep> steps;  // to be carried out in order
 };
 

@@ -181,7 +181,7 @@ void CarryHeld(const HeldOutcome& outcome) {
         }
     }
     SendOwn(group);
-    if (!outcome.steps.empty() || outcome.swallow) {
+    if (!outcome.steps.empty() || outcome.swallow || outcome.choiceOpened) {
         ArmClock();
     }
 }

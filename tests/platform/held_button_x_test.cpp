@@ -118,4 +118,15 @@ TEST_F(HeldButtonFromX, AWheelUnderTheHeldSideButtonIsCtrlWheel) {
     ExpectNothingDown();
 }
 
+TEST_F(HeldButtonFromX, HeldPastTheHoldTimeCtrlIsDownUntilTheRelease) {
+    ConfigureHeldModifiers(200, 1);
+    received.clear();
+    ASSERT_TRUE(RunXdotool(L"keydown Pause"));
+    EXPECT_TRUE(PumpUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }, kPatienceMs))
+        << "Ctrl never went down";
+    EXPECT_EQ(test_access::HeldModifiersDown(), static_cast<UINT>(MOD_CONTROL));
+    EXPECT_EQ(Story(L"key c keyup Pause"), (std::vector<std::string>{"Ctrl+C down", "Ctrl+C up"}));
+    ExpectNothingDown();
+}
+
 }  // namespace
