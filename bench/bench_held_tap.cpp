@@ -38,8 +38,9 @@ std::vector<double> Taps(KeyObserver& observer, BYTE button) {
         observer.Clear();
         ButtonDown(button);
         Pump(20);
-        KeyUp(button);
+        // Timed from before the injection: the action may come before the call returns.
         const double up = NowMs();
+        KeyUp(button);
         KeyUp(VK_LWIN);
         const double at = FirstActionKey(observer, up);
         if (at >= 0) {
