@@ -107,6 +107,13 @@ TEST_F(WhileHeldButtonTest, TapsRunTheSinglesAndHoldsAreCtrlForKeysAndTheWheel) 
               (std::vector<std::string>{"Ctrl+wheel", "Ctrl+wheel", "F12"}));
     ExpectNothingDown();
 
+    // Held past the hold time with nothing else pressed, Pause is Ctrl until its release.
+    ASSERT_TRUE(RunXdotool(L"keydown Pause"));
+    EXPECT_TRUE(WaitUntil([] { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }));
+    EXPECT_EQ(Story(L"key c keyup Pause key F12", "F12"),
+              (std::vector<std::string>{"Ctrl+C", "F12"}));
+    ExpectNothingDown();
+
     // Clicked alone, it is Alt+Left.
     EXPECT_EQ(Story(L"click 8", "Alt+Left"), (std::vector<std::string>{"Alt+Left"}));
     ExpectNothingDown();
