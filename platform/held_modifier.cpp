@@ -117,8 +117,10 @@ HeldOutcome HeldModifierDecider::OnKey(const HeldInput& key, KeyDecision* decisi
     if (!IsButton(key.vk)) {
         return out;  // another button keeps its own meaning
     }
-    if (decision->reportCount == 0 && !key.up && state_ == kHeld && key.vk == buttonVk_) {
+    if (decision->reportCount == 0 && !key.up && (state_ == kOpen || state_ == kHeld) &&
+        key.vk == buttonVk_) {
         lastSeenAt_ = key.time;  // the keyboard repeats the held button
+        repeated_ = true;
         return out;
     }
     std::vector<HotKeyReport> passed;
@@ -156,6 +158,7 @@ void HeldModifierDecider::ButtonDown(const HotKeyReport& report, const HeldInput
     heldModifiers_ = ModifiersOf(key.vk);
     openedAt_ = key.time;
     lastSeenAt_ = key.time;
+    repeated_ = false;
     pressReports_.assign(1, report);
 }
 
@@ -231,9 +234,9 @@ HeldOutcome HeldModifierDecider::OnTime(DWORD now) {
     HeldOutcome out;
     if (state_ == kOpen && Later(now, openedAt_ + holdTimeMs_)) {
         Hold(&out);
-    } else if (state_ == kHeld && !IsMouseButton(buttonVk_) &&
-               !Later(lastSeenAt_ + repeatWindowMs_, now)) {
+    } else if (state_ == kHeld && repeated_ && !Later(lastSeenAt_ + repeatWindowMs_, now)) {
         // A held key repeats; one that fell silent was released where we could not see it.
+        // A key that never repeated (a mouse button never does) tells nothing by silence.
         ReleaseModifiers(heldModifiers_, agentHeld_, &out);
         state_ = kIdle;
     } else if (state_ == kTapWait && Later(now, tapAt_ + holdTimeMs_)) {
@@ -288,7 +291,7 @@ bool HeldModifierDecider::NextDeadline(DWORD* at) const {
             return true;
         case kHeld:
             *at = lastSeenAt_ + repeatWindowMs_ + 1;
-            return !IsMouseButton(buttonVk_);
+            return repeated_;
         case kTapWait:
             *at = tapAt_ + holdTimeMs_;
             return true;

@@ -106,7 +106,8 @@ class HeldModifierDecider {
     UINT buttonVk_ = 0;
     UINT heldModifiers_ = 0;
     DWORD openedAt_ = 0;
-    DWORD lastSeenAt_ = 0;  // the button's latest key-down, repeats included
+    DWORD lastSeenAt_ = 0;   // the button's latest key-down, repeats included
+    bool repeated_ = false;  // the keyboard has repeated the button in this press
     DWORD tapAt_ = 0;
     std::vector<HotKeyReport> pressReports_;  // the button's press, owed to its window
     std::vector<HeldInput> heldBack_;

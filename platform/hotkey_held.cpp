@@ -34,10 +34,28 @@ INPUT KeyInput(BYTE vk, WORD scan, DWORD flags, ULONG_PTR extraInfo) {
     return input;
 }
 
-// The mask passes the hooks by its own mark; every other key of ours needs a ticket.
-bool NeedsTicket(const INPUT& input) {
-    return input.type == INPUT_KEYBOARD &&
-           !(input.ki.wVk == kMaskKey && input.ki.dwExtraInfo == kMaskExtraInfo);
+// The key or mouse button an event of ours presses or releases, which its ticket names; false
+// for the mask, which passes the hooks by its own mark, and for what no hook decides on.
+bool TicketOf(const INPUT& input, DWORD* vk, bool* up) {
+    if (input.type == INPUT_KEYBOARD) {
+        *vk = input.ki.wVk;
+        *up = (input.ki.dwFlags & KEYEVENTF_KEYUP) != 0;
+        return !(input.ki.wVk == kMaskKey && input.ki.dwExtraInfo == kMaskExtraInfo);
+    }
+    const DWORD flags = input.mi.dwFlags;
+    *up = (flags & (MOUSEEVENTF_MIDDLEUP | MOUSEEVENTF_XUP)) != 0;
+    if (flags & (MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP)) {
+        *vk = VK_MBUTTON;
+    } else if (flags & (MOUSEEVENTF_XDOWN | MOUSEEVENTF_XUP)) {
+        *vk = input.mi.mouseData == XBUTTON1 ? VK_XBUTTON1 : VK_XBUTTON2;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+ULONG_PTR ExtraInfoOf(const INPUT& input) {
+    return input.type == INPUT_KEYBOARD ? input.ki.dwExtraInfo : input.mi.dwExtraInfo;
 }
 
 // A group of the layer's own events goes in one call, each with its ticket; a refused
@@ -46,12 +64,13 @@ void SendOwn(std::vector<INPUT>& group) {
     if (group.empty()) {
         return;
     }
+    DWORD vk = 0;
+    bool up = false;
     {
         std::lock_guard<std::mutex> lock(dataLock);
         for (const INPUT& input : group) {
-            if (NeedsTicket(input)) {
-                matcher.ExpectOwn(input.ki.wVk, (input.ki.dwFlags & KEYEVENTF_KEYUP) != 0,
-                                  input.ki.dwExtraInfo, GetTickCount());
+            if (TicketOf(input, &vk, &up)) {
+                matcher.ExpectOwn(vk, up, ExtraInfoOf(input), GetTickCount());
             }
         }
     }
@@ -59,10 +78,8 @@ void SendOwn(std::vector<INPUT>& group) {
     if (sent != group.size()) {
         std::lock_guard<std::mutex> lock(dataLock);
         for (size_t i = sent; i < group.size(); ++i) {
-            const INPUT& input = group[i];
-            if (NeedsTicket(input)) {
-                matcher.DropOwn(input.ki.wVk, (input.ki.dwFlags & KEYEVENTF_KEYUP) != 0,
-                                input.ki.dwExtraInfo);
+            if (TicketOf(group[i], &vk, &up)) {
+                matcher.DropOwn(vk, up, ExtraInfoOf(group[i]));
             }
         }
     }
@@ -134,10 +151,6 @@ void AddReplay(const HeldInput& held, std::vector<INPUT>* group) {
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = MouseFlags(held, &input.mi.mouseData);
     input.mi.dwExtraInfo = held.extraInfo;
-    if (held.vk) {
-        std::lock_guard<std::mutex> lock(dataLock);
-        matcher.ExpectOwn(held.vk, held.up, held.extraInfo, GetTickCount());
-    }
     group->push_back(input);
 }
 
@@ -257,9 +270,11 @@ void ReleaseHeld() {
     OnHeldRequest(kReleaseAll);
 }
 
+// A loaded machine may hand the hook a repeat late: a Ctrl let go a second late after a lost
+// release is better than one let go under the user's finger.
 void SetHeldRepeatWindow(DWORD ms) {
     std::lock_guard<std::mutex> lock(dataLock);
-    decider.SetRepeatWindow(ms);
+    decider.SetRepeatWindow(ms + 1000);
 }
 
 namespace {
