@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,19 +58,19 @@ class WhileHeldChoiceTest : public ::testing::Test {
         sheet.DestroyWindow();
         DispatchPending();
     }
-    void SetState(int listId, int row, UINT state, UINT mask) {
+    void ModeRow(int row, UINT state, UINT mask) {
         LVITEMW item = {};
         item.state = state;
         item.stateMask = mask;
-        SendDlgItemMessageW(page.m_hWnd, listId, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                            reinterpret_cast<LPARAM>(&item));
+        page.m_listMode.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                                    reinterpret_cast<LPARAM>(&item));
         DispatchPending();
     }
     void SelectMode(int row) {
-        SetState(IDC_LIST_MODES, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ModeRow(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
     void CheckMode(int row, bool on) {
-        SetState(IDC_LIST_MODES, row, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
+        ModeRow(row, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
     }
     void Pick(const wchar_t* name) {
         HWND box = page.GetDlgItem(IDC_COMBO_PROGRAM);
@@ -83,12 +84,10 @@ class WhileHeldChoiceTest : public ::testing::Test {
     }
     std::wstring ModeText(int n) { return page.m_listMode.GetItemText(n, 1).Std(); }
     std::wstring Summary() { return page.m_listButton.GetItemText(0, 1).Std(); }
-    int Refusals() const {
-        int refusals = 0;
-        for (const std::string& call : os.calls) {
-            refusals += call.rfind("MessageBox", 0) == 0 ? 1 : 0;
-        }
-        return refusals;
+    long Refusals() const {
+        return std::count_if(os.calls.begin(), os.calls.end(), [](const std::string& call) {
+            return call.rfind("MessageBox", 0) == 0;
+        });
     }
     // A slot value exactly as the registry holds it: its type and bytes.
     static std::vector<BYTE> Raw(const wchar_t* format, int n) {
@@ -110,22 +109,13 @@ class WhileHeldChoiceTest : public ::testing::Test {
     CPropertySheet sheet{L"Kestrel設定"};
 };
 
-TEST_F(WhileHeldChoiceTest, HoldWhileHeldCtrlIsShownAndStoredAsType5) {
+TEST_F(WhileHeldChoiceTest, OfferedForTheHoldAndAFreeSingleShownAndStoredAsType5) {
     Open();
     SelectMode(kPressHold);
     Pick(L"押している間: Ctrl");
     EXPECT_EQ(ModeText(kPressHold), L"押している間: Ctrl");
     EXPECT_EQ(Summary(), L"_/_/押している間: Ctrl");
-    Close();
-    EXPECT_EQ(Raw(kValueSlotModeFormat, kPressHold),
-              (std::vector<BYTE>{kActionWhileHeld, 0, 0, 0, REG_DWORD}));
-    EXPECT_EQ(testing_support::ReadStringValue(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1"),
-                                               SlotValueName(kValueSlotCmdFormat, 2).c_str()),
-              L"C");
-}
-
-TEST_F(WhileHeldChoiceTest, TheSingleTakesItOnlyWhileDoubleAndHoldAreOffTheDoubleNever) {
-    Open();
+    // The single takes it only while double and hold are off; the double never does.
     SelectMode(kPressSingle);
     CheckMode(kPressHold, true);
     Pick(L"押している間: Shift+Alt");
@@ -139,9 +129,14 @@ TEST_F(WhileHeldChoiceTest, TheSingleTakesItOnlyWhileDoubleAndHoldAreOffTheDoubl
     EXPECT_EQ(Refusals(), 2);
     EXPECT_EQ(ModeText(kPressDouble), L"");
     Close();
-    EXPECT_EQ(testing_support::ReadStringValue(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1"),
-                                               SlotValueName(kValueSlotCmdFormat, 0).c_str()),
-              L"SA");
+    EXPECT_EQ(Raw(kValueSlotModeFormat, kPressHold),
+              (std::vector<BYTE>{kActionWhileHeld, 0, 0, 0, REG_DWORD}));
+    for (const auto& [n, command] :
+         {std::pair<int, const wchar_t*>{kPressSingle, L"SA"}, {kPressHold, L"C"}}) {
+        EXPECT_EQ(testing_support::ReadStringValue(HKEY_CURRENT_USER, ButtonKeyPath(L"40C1"),
+                                                   SlotValueName(kValueSlotCmdFormat, n).c_str()),
+                  command);
+    }
 }
 
 TEST_F(WhileHeldChoiceTest, StoredWhileHeldPairsAreKeptByteForByteInAnySlot) {
