@@ -10,6 +10,7 @@
 #include "agent/session_watch.h"
 #include "agent/pause.h"
 #include "agent/start_customizer.h"
+#include "agent/while_held.h"
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "platform/os_calls.h"
@@ -98,6 +99,7 @@ constexpr wchar_t kLatchesKeptAtExit[] =
 // the system refused would leave Shift or Ctrl down in every program after the agent is
 // gone: the box takes the front from the window that refused it, and then it is tried again.
 void OnDestroy(HWND window) {
+    ReleaseEverythingHeld();
     StopWatchingSession(window);
     const bool released = ResetLatches();
     UnregisterAllHotKeys(window);
@@ -181,6 +183,14 @@ void OnTimer(HWND window, WPARAM timerId) {
         return;
     }
     HandlePressTimer();
+    SettlePress();
+}
+
+// The layer's held modifiers hear of every report before the classifier acts on it.
+void OnHotKey(WPARAM wParam, LPARAM lParam) {
+    NoteButtonReport(lParam);
+    HandleHotKey(HotKeyIdOf(wParam), lParam, HotKeyProgramOf(wParam));
+    SettlePress();
 }
 
 void ShowAboutBox(HWND window) {
@@ -263,7 +273,7 @@ LRESULT CALLBACK AgentWndProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             OnTimer(window, wParam);
             return 0;
         case WM_HOTKEY:
-            HandleHotKey(HotKeyIdOf(wParam), lParam, HotKeyProgramOf(wParam));
+            OnHotKey(wParam, lParam);
             return 0;
         case MSG_TRAY:
             OnTray(window, wParam, lParam);

@@ -8,6 +8,7 @@
 #include "agent/latches.h"
 #include "agent/start_customizer.h"
 #include "common/app_settings.h"
+#include "agent/while_held.h"
 #include "common/hex_digit.h"
 #include "common/settings_key.h"
 #include "platform/hotkeys.h"
@@ -168,6 +169,7 @@ bool LoadButtons(HWND window) {
     RegisterAllHotKeys(window);
     ReadPressTimes();
     HandPressRules();
+    ApplyWhileHeldButtons();
     return true;
 }
 
@@ -244,6 +246,7 @@ void HandleReload() {
     if (!agentWindow) {
         return;
     }
+    ReleaseEverythingHeld();
     LoadButtons(agentWindow);
     ResetLatches();
 }

@@ -13,6 +13,7 @@
 #include "agent/latches.h"
 #include "agent/launch_path.h"
 #include "agent/pause.h"
+#include "agent/while_held.h"
 #include "common/key_sequence.h"
 #include "common/settings_schema.h"
 #include "common/system_commands.h"
@@ -178,6 +179,9 @@ void ExecuteAction(int pressKind) {
             break;
         case kActionLatch:
             ToggleLatch(vk, slot.command);
+            break;
+        case kActionWhileHeld:
+            HoldWhileButtonDown(slot.command);
             break;
         default:
             break;

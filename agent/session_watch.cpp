@@ -3,6 +3,7 @@
 #include <wtsapi32.h>
 
 #include "agent/latches.h"
+#include "agent/while_held.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
@@ -29,6 +30,8 @@ void HandleSessionChange(WPARAM event) {
         case WTS_SESSION_LOCK:
         case WTS_CONSOLE_DISCONNECT:
         case WTS_REMOTE_DISCONNECT:
+            // Keys released on the lock screen or in another session never reach the hooks.
+            ReleaseEverythingHeld();
             releaseOwed = !ResetLatches(LatchNotice::Quiet);
             break;
         case WTS_SESSION_UNLOCK:

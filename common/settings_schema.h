@@ -73,7 +73,17 @@ enum ActionType : int {
     kActionKeySequence = 2,  // its command's form: common/key_sequence.h
     kActionStandardButton = 3,
     kActionLatch = 4,
+    // Holds modifiers down for as long as the button is down. Meant for the hold slot, where
+    // a quick tap still runs the single (and double) slot, and for the single slot of a
+    // button whose double and hold are off; in the double slot it acts as in the single.
+    // Its command names the modifiers with the letters below, in any order; every other
+    // character is ignored, and a command without one does nothing.
+    kActionWhileHeld = 5,
 };
+inline constexpr wchar_t kWhileHeldShift = L'S';
+inline constexpr wchar_t kWhileHeldControl = L'C';
+inline constexpr wchar_t kWhileHeldAlt = L'A';
+inline constexpr wchar_t kWhileHeldWin = L'W';
 
 // Command strings of the built-in device commands (type 1).
 inline constexpr int kDeviceCommandToday = 0;

@@ -15,6 +15,7 @@
 #include "customizer/app_assignments.h"
 #include "customizer/catalogues.h"
 #include "customizer/key_recorder.h"
+#include "customizer/while_held_choice.h"
 #include "platform/hotkey_matcher.h"
 #include "platform/os_calls.h"
 
@@ -185,6 +186,7 @@ BOOL KestrelConfigProp1::OnInitDialog() {
 
     kestrel::AddStartMenuPrograms();
     kestrel::AddFixedCommands();
+    kestrel::AddWhileHeldCommands();
     for (const CommandEntry& entry : commandCatalogue) {
         SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_ADDSTRING, 0,
                             reinterpret_cast<LPARAM>(entry.displayName.c_str()));
@@ -487,6 +489,14 @@ void KestrelConfigProp1::OnProgramChanged() {
     const int button = SelectedButton();
     const int mode = SelectedMode();
     if (!IsButton(button) || !IsPressKind(mode) || !SlotsEditable(button)) {
+        return;
+    }
+    if (kestrel::IsWhileHeldItem(m_strProgram.Std()) &&
+        !kestrel::WhileHeldFits(mode, m_listMode.GetCheck(kestrel::kPressDouble) != FALSE,
+                                m_listMode.GetCheck(kestrel::kPressHold) != FALSE)) {
+        SelectProgram(button, mode);
+        platform::Os().MessageBoxW(m_hWnd, kestrel::kWhileHeldMisplacedText, kButtonLimitCaption,
+                                   MB_OK | MB_ICONINFORMATION);
         return;
     }
     kestrel::SlotAssignment& slot = ShownSlots(button)[mode];

@@ -10,6 +10,8 @@
 #include "common/hex_digit.h"
 #include "common/key_sequence.h"
 #include "common/settings_key.h"
+#include "common/while_held.h"
+#include "customizer/while_held_choice.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
@@ -410,6 +412,9 @@ std::wstring KeptPairText(uint32_t type, const std::wstring& command) {
     if (type == kActionLatch && !command.empty() && command[0] == L'C') {
         return L"Ctrlラッチ";
     }
+    if (type == kActionWhileHeld && WhileHeldModifiers(command) != 0) {
+        return WhileHeldText(WhileHeldModifiers(command));
+    }
     return command;
 }
 
@@ -422,8 +427,9 @@ void TakeStoredPair(SlotAssignment& slot, uint32_t type, const std::wstring& com
         }
     }
     // The agent runs what the catalogue cannot offer; merely opening and closing the page
-    // must not destroy it.
-    if (!matched) {
+    // must not destroy it. A while-held pair stays as stored wherever it is, also in a slot
+    // it does not fit.
+    if (!matched || type == kActionWhileHeld) {
         slot.keepsStored = true;
         slot.keptText = KeptPairText(type, command);
         slot.pairType = static_cast<int32_t>(type);

@@ -103,7 +103,11 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM message, LPARAM lParam) {
     KeyEvent key = {event.vkCode, (event.flags & LLKHF_UP) != 0, event.time, event.flags,
                     event.dwExtraInfo};
     key.seenAt = now;
-    if (Carry(Decide(key))) {
+    KeyDecision decision = Decide(key);
+    const HeldOutcome held = DecideHeldKey(event, &decision);
+    const bool swallow = Carry(decision);
+    CarryHeld(held);
+    if (swallow || held.swallow) {
         return 1;
     }
     return CallNextHookEx(nullptr, code, message, lParam);

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/held_modifier.h"
 #include "platform/hotkey_matcher.h"
 #include "platform/hotkeys.h"
 
@@ -84,6 +85,8 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam);
 // The mouse hook is in place exactly while a mouse button needs it (hook thread). Whether
 // it is, or is not needed; `forNewButton` counts one about to be registered.
 bool UpdateMouseHook(bool forNewButton);
+// A held modifier button wants the mouse hook too: a click or wheel turn decides its hold.
+bool HeldButtonsSet();
 bool InstallMouseHook();
 // It could not be installed or put back: tell the notice window once, retry on a timer.
 void MouseHookMissing();
@@ -132,6 +135,21 @@ void StopWatchingForeground();
 void InjectMask();
 // The mask key down and up with `extraInfo`, ready for SendInput.
 void MaskKeyTap(ULONG_PTR extraInfo, INPUT (&tap)[2]);
+
+// Buttons that are modifiers while held (hotkey_held.cpp), hook thread only unless said.
+constexpr UINT kMsgHeld = WM_APP + 20;
+constexpr UINT_PTR kHeldTimerId = 4;
+// The decider's word on an event the matcher has decided; it may take the decision's reports.
+HeldOutcome DecideHeldKey(const KBDLLHOOKSTRUCT& event, KeyDecision* decision);
+HeldOutcome DecideHeldMouse(WPARAM message, const MSLLHOOKSTRUCT& event, DWORD vk, bool up,
+                            KeyDecision* decision);
+void CarryHeld(const HeldOutcome& outcome);
+void OnHeldTimer();
+void OnHeldRequest(WPARAM asked);
+// Nothing of ours stays down: a hook put back may have missed a release.
+void ReleaseHeld();
+// Any thread.
+void SetHeldRepeatWindow(DWORD ms);
 
 }  // namespace layer
 }  // namespace platform

@@ -70,9 +70,9 @@ KeyEvent MouseKeyEvent(DWORD vk, bool up, const MSLLHOOKSTRUCT& event, DWORD see
 
 }  // namespace
 
-// Mouse input reaches no keyboard hook; seen here, it is no sign of a lost one. Every
-// other event than a press or release of a mouse button that can be a button passes at
-// once: the system waits for this at every move of the mouse.
+// Mouse input reaches no keyboard hook; seen here, it is no sign of a lost one. A move
+// passes at once: the system waits for this at every move of the mouse. Clicks and the
+// wheel may settle a held button's choice; a mouse button that can be a button is a key.
 LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
     if (code != HC_ACTION) {
         return CallNextHookEx(nullptr, code, message, lParam);
@@ -84,17 +84,21 @@ LRESULT CALLBACK MouseHook(int code, WPARAM message, LPARAM lParam) {
         mouseProbeSeen = true;
         return 1;
     }
-    bool up = false;
-    const DWORD vk = MouseButtonOf(message, event, &up);
-    if (!vk) {
+    if (message == WM_MOUSEMOVE) {
         return CallNextHookEx(nullptr, code, message, lParam);
     }
-    const bool swallow = Carry(Decide(MouseKeyEvent(vk, up, event, now), &event.pt));
+    bool up = false;
+    const DWORD vk = MouseButtonOf(message, event, &up);
+    KeyDecision decision =
+        vk ? Decide(MouseKeyEvent(vk, up, event, now), &event.pt) : KeyDecision();
+    const HeldOutcome held = DecideHeldMouse(message, event, vk, up, &decision);
+    const bool swallow = Carry(decision);
+    CarryHeld(held);
     // A release may have been the last thing the hook, or the thread, was kept for.
-    if (up) {
+    if (vk && up) {
         PostMessageW(threadWindow, kMsgMouseSettled, 0, 0);
     }
-    return swallow ? 1 : CallNextHookEx(nullptr, code, message, lParam);
+    return (swallow || held.swallow) ? 1 : CallNextHookEx(nullptr, code, message, lParam);
 }
 
 bool InstallMouseHook() {
@@ -105,7 +109,7 @@ bool UpdateMouseHook(bool forNewButton) {
     bool needed = forNewButton;
     {
         std::lock_guard<std::mutex> lock(dataLock);
-        needed = needed || matcher.NeedsMouseHook();
+        needed = needed || matcher.NeedsMouseHook() || HeldButtonsSet();
     }
     if (needed && !mouseHook && !InstallMouseHook()) {
         MouseHookMissing();

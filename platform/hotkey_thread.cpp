@@ -36,6 +36,7 @@ void Answer() {
 
 // The hooks go with the window: nothing of the layer stays in the system once it closes.
 void OnDestroy(HWND window) {
+    ReleaseHeld();
     ReleaseAllReservations(window);
     StopWatchingForeground();
     UnhookWindowsHookEx(keyboardHook);
@@ -57,6 +58,9 @@ void OnTimer(UINT_PTR timer) {
             break;
         case kEndTimer:
             OnEndTimer();
+            break;
+        case kHeldTimerId:
+            OnHeldTimer();
             break;
         default:
             break;
@@ -81,6 +85,10 @@ LRESULT CALLBACK HookWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         case kMsgEndCheck:
             StartEndWait();
+            return 0;
+        case kMsgHeld:
+            OnHeldRequest(wParam);
+            Answer();
             return 0;
         case kMsgBack:
             TakeReservationsBack(static_cast<UINT>(wParam));
@@ -176,6 +184,7 @@ bool StartHookThread() {
     }
     {
         const DWORD repeatWindow = RepeatWindowMs();
+        SetHeldRepeatWindow(repeatWindow);
         std::lock_guard<std::mutex> lock(dataLock);
         matcher.SetRepeatWindow(repeatWindow);
     }

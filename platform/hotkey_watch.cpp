@@ -99,11 +99,20 @@ void WatchHook() {
         lastSeenAt = input.dwTime;
         return;
     }
+    bool putBack = false;
     if (!KeyboardHookAnswers()) {
-        Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook);
+        putBack = Install(&keyboardHook, WH_KEYBOARD_LL, KeyboardHook);
     }
-    if (mouseHook && !MouseHookAnswers() && !InstallMouseHook()) {
-        MouseHookMissing();
+    if (mouseHook && !MouseHookAnswers()) {
+        if (InstallMouseHook()) {
+            putBack = true;
+        } else {
+            MouseHookMissing();
+        }
+    }
+    // A hook put back may have missed a held button's release.
+    if (putBack) {
+        ReleaseHeld();
     }
     lastSeenAt = GetTickCount();
 }

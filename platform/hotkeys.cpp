@@ -91,4 +91,12 @@ int KeyUpHotKeyCount() {
     return matcher.Count();
 }
 
+// The mouse hook serves the buttons that are modifiers while held as well as the mouse
+// buttons: it is put in place or taken away as their set changes.
+void RefreshMouseHook() {
+    if (hookThread) {
+        AskHookThread(kMsgMouseHook, 0);
+    }
+}
+
 }  // namespace platform

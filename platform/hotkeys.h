@@ -85,6 +85,9 @@ BOOL UnregisterKeyUpHotKey(HWND window, int id);
 // They also stay while the mouse hook is retried for the notice window (below).
 int KeyUpHotKeyCount();
 
+// Puts the mouse hook in place or takes it away after the held modifier buttons changed.
+void RefreshMouseHook();
+
 // What the layer posts to the notice window as wParam: the mouse hook could not be
 // installed, or was lost and could not be put back, so the mouse buttons reach programs and
 // registering one fails; and, once after that, it works again, so mouse buttons can be

@@ -4,6 +4,7 @@
 #include <shobjidl.h>
 #include <wtsapi32.h>
 
+#include "platform/hotkey_held.h"
 #include "platform/hotkeys.h"
 #include "platform/integrity.h"
 
@@ -151,6 +152,32 @@ BOOL OsCalls::WTSRegisterSessionNotification(HWND window, DWORD flags) {
 
 BOOL OsCalls::WTSUnRegisterSessionNotification(HWND window) {
     return ::WTSUnRegisterSessionNotification(window);
+}
+
+void OsCalls::SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons,
+                                     DWORD holdTimeMs, ULONG_PTR ownExtraInfo) {
+    ConfigureHeldModifiers(holdTimeMs, ownExtraInfo);
+    ClearHeldModifierButtons();
+    for (const auto& button : buttons) {
+        SetHeldModifierButton(button.first, button.second);
+    }
+    RefreshMouseHook();
+}
+
+void OsCalls::HoldModifiers(UINT modifiers) {
+    platform::HoldModifiers(modifiers);
+}
+
+void OsCalls::LetGoOfModifiers() {
+    platform::LetGoOfModifiers();
+}
+
+void OsCalls::TapActionDone() {
+    platform::TapActionDone();
+}
+
+void OsCalls::ReleaseEverythingHeld() {
+    platform::ReleaseEverythingHeld();
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include <prsht.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/hotkeys.h"
@@ -87,6 +88,14 @@ class OsCalls {
     // Notifications of this session's lock and switches (WM_WTSSESSION_CHANGE).
     virtual BOOL WTSRegisterSessionNotification(HWND window, DWORD flags);
     virtual BOOL WTSUnRegisterSessionNotification(HWND window);
+    // Buttons that are modifiers while held (platform/hotkey_held.h): the whole set at once,
+    // `buttons` as pairs of key and MOD_* modifiers.
+    virtual void SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons,
+                                        DWORD holdTimeMs, ULONG_PTR ownExtraInfo);
+    virtual void HoldModifiers(UINT modifiers);
+    virtual void LetGoOfModifiers();
+    virtual void TapActionDone();
+    virtual void ReleaseEverythingHeld();
 };
 
 // The object that receives the calls now.

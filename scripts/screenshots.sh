@@ -2,9 +2,10 @@
 # Takes the pictures in docs/screenshots/ as a user sees them under Wine, Japanese fonts in
 # place: the customizer's Button page and Timing page with the handheld's buttons, the
 # agent's tray menu and its about box, the Button page with a desktop PC's keys, and there
-# a key combination recorded and a program chosen through the file dialog, and the Button
-# page with one program's settings chosen. Runs in a throwaway Wine prefix on a private
-# Xvfb display; everything it starts ends with it, also on Ctrl+C.
+# a key combination recorded and a program chosen through the file dialog, the Button page
+# with one program's settings chosen, and two dual-role buttons (Ctrl while held). Runs in
+# a throwaway Wine prefix on a private Xvfb display; everything it starts ends with it, also
+# on Ctrl+C.
 # Usage: bash scripts/screenshots.sh   (KESTREL_BUILD_DIR chooses the build folder)
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
@@ -213,5 +214,41 @@ open_customizer
 timeout 30 xdotool search --sync --limit 1 --name "^Kestrel設定\$" windowfocus --sync \
     key alt+a Down Down Down || fail "could not choose a program"
 shoot "Kestrel設定" customizer-apps.png
+
+# Dual-role buttons: Caps Lock is Esc on a tap and Ctrl while held, the back button Alt+Left
+# on a click and Ctrl while held. End selects Caps Lock, the last row; the press-kind list
+# is two tab stops after the button list, and two rows down is the hold.
+cat >"$stage/dual-role.txt" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\4014]
+"Name"="Caps Lock"
+"Icon"=""
+"UserButton"=dword:00000001
+"Enabled"=dword:00000001
+"Enabled_0"=dword:00000001
+"Mode_0"=dword:00000002
+"Cmd_0"="#&#"
+"Enabled_2"=dword:00000001
+"Mode_2"=dword:00000005
+"Cmd_2"="C"
+
+[HKEY_CURRENT_USER\Software\VelmoraLab\Kestrel\4005]
+"Enabled_0"=dword:00000001
+"Mode_0"=dword:00000002
+"Cmd_0"="+12$25"
+"Enabled_2"=dword:00000001
+"Mode_2"=dword:00000005
+"Cmd_2"="C"
+REG
+{ printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE "$stage/dual-role.txt"; } >"$stage/dual-role.reg"
+quietly "adding the dual-role keys" timeout 120 wine64 reg import \
+    "$(timeout 60 wine64 winepath -w "$stage/dual-role.reg" 2>/dev/null | tr -d '\r')"
+open_customizer
+timeout 30 xdotool search --sync --limit 1 --name "^Kestrel設定\$" windowfocus --sync key End ||
+    fail "could not select Caps Lock"
+sleep 0.5
+xdotool key Tab Tab Down Down
+shoot "Kestrel設定" customizer-dual-role.png
 message sheet post 0x471 5 0 # PSM_PRESSBUTTON, PSBTN_CANCEL
 wait_for no-sheet

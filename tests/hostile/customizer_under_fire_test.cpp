@@ -80,7 +80,11 @@ class CustomizerUnderFireTest : public ::testing::Test {
         backup_.Restore();
     }
 
+    // A while-held pair is kept as stored, in any slot, whether an entry matches it or not.
     bool Matches(DWORD mode, const std::wstring& command) const {
+        if (mode == static_cast<DWORD>(kActionWhileHeld)) {
+            return false;
+        }
         for (const CommandEntry& entry : commandCatalogue) {
             if (static_cast<DWORD>(entry.type) == mode && entry.command == command) {
                 return true;

@@ -162,6 +162,22 @@ class RecordingOs : public platform::OsCalls {
         Record("ChangeWindowMessageFilterEx(%u, %lu)", message, action);
         return TRUE;
     }
+    void SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons, DWORD holdTimeMs,
+                                ULONG_PTR ownExtraInfo) override {
+        std::string set;
+        for (const auto& button : buttons) {
+            char one[32];
+            snprintf(one, sizeof(one), "%s0x%X:0x%X", set.empty() ? "" : " ", button.first,
+                     button.second);
+            set += one;
+        }
+        Record("SetHeldModifierButtons(%s, %lu, %u)", set.c_str(), holdTimeMs,
+               static_cast<unsigned>(ownExtraInfo));
+    }
+    void HoldModifiers(UINT modifiers) override { Record("HoldModifiers(0x%X)", modifiers); }
+    void LetGoOfModifiers() override { Record("LetGoOfModifiers()"); }
+    void TapActionDone() override { Record("TapActionDone()"); }
+    void ReleaseEverythingHeld() override { Record("ReleaseEverythingHeld()"); }
 
     // A group is one line, then one line per event: key(vk, flags, extra information).
     UINT SendKeyEvents(const std::vector<platform::KeyStroke>& strokes) override {

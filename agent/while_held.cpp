@@ -1,0 +1,87 @@
+#include "agent/while_held.h"
+
+#include <wtsapi32.h>
+
+#include <utility>
+#include <vector>
+
+#include "agent/agent_state.h"
+#include "agent/button_table.h"
+#include "agent/classifier.h"
+#include "common/settings_schema.h"
+#include "common/while_held.h"
+#include "platform/os_calls.h"
+
+namespace kestrel {
+
+namespace {
+
+// The latest report was a key-down: the current button is down.
+bool buttonDown = false;
+bool holdingForButton = false;
+// Settings without a while-held assignment never hold anything: the layer is left alone.
+bool whileHeldInUse = false;
+bool layerHasButtons = false;
+
+bool HoldsWhileHeld(const ActionSlot& slot) {
+    return slot.enabled == 1 && slot.type == kActionWhileHeld &&
+           WhileHeldModifiers(slot.command) != 0;
+}
+
+}  // namespace
+
+// Only buttons that have hot keys: the layer decides for the keys it reports.
+void ApplyWhileHeldButtons() {
+    std::vector<std::pair<UINT, UINT>> buttons;
+    whileHeldInUse = false;
+    for (const ButtonBinding& binding : buttonTable) {
+        if (binding.enabled != 1 || binding.hotKeyId == kNoHotKeyId) {
+            continue;
+        }
+        for (const ActionSlot& slot : binding.slots) {
+            whileHeldInUse = whileHeldInUse || HoldsWhileHeld(slot);
+        }
+        const ActionSlot& hold = binding.slots[kPressHold];
+        if (HoldsWhileHeld(hold)) {
+            buttons.emplace_back(binding.vk, WhileHeldModifiers(hold.command));
+        }
+    }
+    if (!buttons.empty() || layerHasButtons) {
+        platform::Os().SetHeldModifierButtons(buttons, holdTime, kExtraInfoOwnKey);
+    }
+    layerHasButtons = !buttons.empty();
+}
+
+void NoteButtonReport(LPARAM lParam) {
+    buttonDown = (lParam & kModKeyUp) == 0;
+    if (!buttonDown && holdingForButton) {
+        holdingForButton = false;
+        platform::Os().LetGoOfModifiers();
+    }
+}
+
+void SettlePress() {
+    if (layerHasButtons && !pressActive) {
+        platform::Os().TapActionDone();
+    }
+}
+
+// Run after the release (the single slot of a button that times its presses) there is no
+// press left to hold for: nothing happens, as for an empty command.
+void HoldWhileButtonDown(const std::wstring& command) {
+    const UINT modifiers = WhileHeldModifiers(command);
+    if (!buttonDown || modifiers == 0) {
+        return;
+    }
+    holdingForButton = true;
+    platform::Os().HoldModifiers(modifiers);
+}
+
+void ReleaseEverythingHeld() {
+    if (whileHeldInUse || holdingForButton) {
+        platform::Os().ReleaseEverythingHeld();
+    }
+    holdingForButton = false;
+}
+
+}  // namespace kestrel
