@@ -26,8 +26,8 @@ ActionSlot SlotFromValues(const AppSettings::SlotValues& values) {
     return slot;
 }
 
-AppButton AppButtonFromValues(int program, const AppSettings::ButtonValues& values) {
-    AppButton button;
+ProgramBinding ProgramBindingFromValues(int program, const AppSettings::ButtonValues& values) {
+    ProgramBinding button;
     button.program = program;
     button.enabled = values.SwitchedOn() ? 1 : 0;
     for (int n = 0; n < kSlotCount; ++n) {
@@ -67,7 +67,7 @@ void LoadAppAssignments() {
         for (ButtonBinding& binding : buttonTable) {
             const AppSettings::ButtonValues* own = AppSettings::FindAppButton(app, binding.keyName);
             if (own) {
-                binding.appButtons.push_back(AppButtonFromValues(program, *own));
+                binding.appButtons.push_back(ProgramBindingFromValues(program, *own));
             }
         }
     }
@@ -77,7 +77,7 @@ bool SwitchedOnAnywhere(const ButtonBinding& binding) {
     if (binding.enabled == 1) {
         return true;
     }
-    for (const AppButton& own : binding.appButtons) {
+    for (const ProgramBinding& own : binding.appButtons) {
         if (own.enabled == 1) {
             return true;
         }
@@ -89,7 +89,7 @@ bool SwitchedOnAnywhere(const ButtonBinding& binding) {
 // none is reported with that program; the global slots answer one that is anyway.
 const ActionSlot* SlotsFor(const ButtonBinding& binding, int program) {
     if (program > 0) {
-        for (const AppButton& own : binding.appButtons) {
+        for (const ProgramBinding& own : binding.appButtons) {
             if (own.program == program && own.enabled == 1) {
                 return own.slots;
             }
@@ -117,7 +117,7 @@ platform::PressRules MakePressRules(bool paused) {
         program.off = loadedApps[i].off;
         const int number = static_cast<int>(i) + 1;
         for (const ButtonBinding& binding : buttonTable) {
-            for (const AppButton& own : binding.appButtons) {
+            for (const ProgramBinding& own : binding.appButtons) {
                 if (own.program == number && binding.hotKeyId != kNoHotKeyId) {
                     program.buttons.push_back({binding.vk, own.enabled == 1,
                                                own.enabled == 1 && SlotsCarryPause(own.slots)});

@@ -21,7 +21,7 @@ inline constexpr int kNoHotKeyId = -1;
 inline constexpr int kKeyNameChars = 8;  // 7 characters and the terminator
 
 // A button's own assignments in one program, which replace its global ones there.
-struct AppButton {
+struct ProgramBinding {
     int program = 0;  // numbered from 1 in the order of the loaded programs
     uint8_t enabled = 0;
     ActionSlot slots[kSlotCount];
@@ -33,7 +33,7 @@ struct ButtonBinding {
     uint8_t enabled = 0;
     ActionSlot slots[kSlotCount];
     int32_t hotKeyId = kNoHotKeyId;
-    std::vector<AppButton> appButtons;
+    std::vector<ProgramBinding> appButtons;
 };
 
 using ButtonTable = std::vector<ButtonBinding>;

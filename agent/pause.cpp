@@ -4,6 +4,7 @@
 
 #include "agent/agent_window.h"
 #include "agent/app_assignments.h"
+#include "agent/while_held.h"
 #include "platform/os_calls.h"
 
 namespace kestrel {
@@ -29,6 +30,10 @@ void ShowPauseInTip() {
 
 void TogglePause() {
     paused = !paused;
+    // Paused, no button may keep a modifier down that only its release would let go.
+    if (paused) {
+        ReleaseEverythingHeld();
+    }
     HandPressRules();
     ShowPauseInTip();
 }

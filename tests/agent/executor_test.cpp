@@ -307,7 +307,7 @@ TEST_F(ExecutorTest, LatchCommandsNotStartingWithACapitalOnlyReapplyTheLatches) 
 }
 
 TEST_F(ExecutorTest, UnknownActionTypesDoNothingAtAll) {
-    for (int32_t type : {5, -1, 7, INT32_MIN}) {
+    for (int32_t type : {6, -1, 7, INT32_MIN}) {
         EXPECT_THAT(Run(type, L"#AC"), IsEmpty()) << type;
     }
 }

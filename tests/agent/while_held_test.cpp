@@ -12,6 +12,7 @@
 #include "agent/agent_state.h"
 #include "agent/agent_window.h"
 #include "agent/button_table.h"
+#include "agent/pause.h"
 #include "support/button_settings.h"
 #include "support/press_state.h"
 #include "support/recording_os.h"
@@ -111,7 +112,7 @@ TEST_F(WhileHeldTest, KeysTypedAcrossATapFollowOnlyOnceItsActionIsDone) {
     ASSERT_FALSE(os.calls.empty());
     EXPECT_EQ(os.calls.back(), "TapActionDone()");
     EXPECT_NE(std::find_if(os.calls.begin(), os.calls.end(),
-                           [](const std::string& c) { return c.rfind("keybd_event", 0) == 0; }),
+                           [](const std::string& c) { return c.rfind("SendKeyEvents", 0) == 0; }),
               os.calls.end())
         << "the single replayed the button before";
 }
@@ -129,6 +130,15 @@ TEST_F(WhileHeldTest, ALockedSessionAndAReloadLeaveNothingHeld) {
     HandleReload();
     ASSERT_FALSE(os.calls.empty());
     EXPECT_EQ(os.calls.front(), "ReleaseEverythingHeld()");
+}
+
+TEST_F(WhileHeldTest, ThePauseLeavesNothingHeld) {
+    SeedButton(L"40C1", {{kPressSingle, kActionWhileHeld, L"C"}});
+    Load();
+    Report(0);
+    TogglePause();
+    EXPECT_EQ(Held(), (Calls{"HoldModifiers(0x2)", "ReleaseEverythingHeld()"}));
+    TogglePause();
 }
 
 }  // namespace
