@@ -233,8 +233,7 @@ TEST_F(ButtonTableTest, TheSettingsAreOpenedForReadingOnly) {
     ASSERT_TRUE(LoadButtons(kWindow));
 
     const std::string base = RecordingOs::Narrow(kProductKeyPath);
-    EXPECT_EQ(opening.opens,
-              (Calls{base + "\\40C1 read", base + "\\Apps read", base + " read"}));
+    EXPECT_EQ(opening.opens, (Calls{base + "\\40C1 read", base + "\\Apps read", base + " read"}));
 }
 
 TEST_F(ButtonTableTest, MissingSettingsStartTheCustomizerAndRegisterNothing) {
