@@ -3,6 +3,7 @@
 // action in the other, or reach the program untouched where switched off there. Real X
 // server input through xdotool; the windows are real programs of their own file names.
 #include "e2e_system/system_fixture.h"
+#include "support/x_input.h"
 
 namespace e2e {
 namespace {
@@ -84,22 +85,11 @@ class ProgramAssignmentsTest : public SystemFixture {
         return std::wstring(kestrel::kAppsKeyPath) + L"\\" + program + L"\\" + keyName;
     }
 
-    // xdotool cannot be waited for under Wine; the caller waits for what it does. What
-    // CreateProcessW returns for a Unix program holds no real handles: never closed.
-    static bool StartXdotool(const std::wstring& arguments) {
-        std::wstring command = L"Z:\\usr\\bin\\xdotool " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process = {};
-        return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                              &startup, &process) != FALSE;
-    }
-
     // A left click puts the window in front; the same click marks, by its arrival, that
     // every earlier input has been dealt with.
     static bool BringToFront(const FrontWindow& front) {
         const LRESULT clicks = front.Count(VK_LBUTTON);
-        return StartXdotool(front.PointerOver() + L" click 1") && WaitUntil([&] {
+        return testing_support::RunXdotool(front.PointerOver() + L" click 1") && WaitUntil([&] {
                    return front.Count(VK_LBUTTON) > clicks &&
                           GetForegroundWindow() == front.Window();
                });
@@ -107,7 +97,8 @@ class ProgramAssignmentsTest : public SystemFixture {
     // A typed "a" reaches the window in front after every input before it.
     static bool Settled(const FrontWindow& front) {
         const LRESULT marks = front.Count('A');
-        return StartXdotool(L"key a") && WaitUntil([&] { return front.Count('A') > marks; });
+        return testing_support::RunXdotool(L"key a") &&
+               WaitUntil([&] { return front.Count('A') > marks; });
     }
 
     std::vector<std::wstring> proofs_;
@@ -139,7 +130,7 @@ TEST_F(ProgramAssignmentsTest, TheSameButtonsFollowTheProgramInFrontAndTheWindow
     // The agent's hot keys may come a moment after its window: press until it answers.
     bool taken = false;
     for (int attempt = 0; attempt < 10 && !taken; ++attempt) {
-        StartXdotool(L"key Pause");
+        testing_support::RunXdotool(L"key Pause");
         taken = WaitUntil([&] { return StartsRecorded(browserPause) > 0; }, 1500);
     }
     ASSERT_TRUE(taken) << "the agent did not take Pause in the browser; the global action ran "
@@ -149,14 +140,14 @@ TEST_F(ProgramAssignmentsTest, TheSameButtonsFollowTheProgramInFrontAndTheWindow
     const int browserStarts = StartsRecorded(browserPause);
 
     // In the browser its own action, and the key never reaches it.
-    ASSERT_TRUE(StartXdotool(L"key Pause"));
+    ASSERT_TRUE(testing_support::RunXdotool(L"key Pause"));
     EXPECT_TRUE(WaitUntil([&] { return StartsRecorded(browserPause) == browserStarts + 1; }));
     ASSERT_TRUE(Settled(browser));
     EXPECT_EQ(browser.Count(VK_PAUSE), pausesBefore);
 
     // The drawing program in front: the global action.
     ASSERT_TRUE(BringToFront(drawing));
-    ASSERT_TRUE(StartXdotool(L"key Pause"));
+    ASSERT_TRUE(testing_support::RunXdotool(L"key Pause"));
     EXPECT_TRUE(WaitUntil([&] { return StartsRecorded(globalPause) == 1; }));
     ASSERT_TRUE(Settled(drawing));
     EXPECT_EQ(drawing.Count(VK_PAUSE), 0);
@@ -164,13 +155,13 @@ TEST_F(ProgramAssignmentsTest, TheSameButtonsFollowTheProgramInFrontAndTheWindow
 
     // The drawing program has the front, the pointer is over the browser: the back button
     // belongs to the browser, where it runs the global action and reaches no program.
-    ASSERT_TRUE(StartXdotool(browser.PointerOver() + L" click 8"));
+    ASSERT_TRUE(testing_support::RunXdotool(browser.PointerOver() + L" click 8"));
     EXPECT_TRUE(WaitUntil([&] { return StartsRecorded(globalBack) == 1; }));
 
     // The browser has the front, the pointer is over the drawing program, which switched the
     // back button off: the click reaches it untouched, and nothing runs.
     ASSERT_TRUE(BringToFront(browser));
-    ASSERT_TRUE(StartXdotool(drawing.PointerOver() + L" click 8"));
+    ASSERT_TRUE(testing_support::RunXdotool(drawing.PointerOver() + L" click 8"));
     EXPECT_TRUE(WaitUntil([&] { return drawing.Count(VK_XBUTTON1) == 1; }));
     ASSERT_TRUE(BringToFront(browser));
     EXPECT_EQ(StartsRecorded(globalBack), 1);
