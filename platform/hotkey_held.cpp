@@ -24,54 +24,18 @@ struct ModifierKey {
 constexpr ModifierKey kModifierKeys[] = {
     {MOD_SHIFT, VK_LSHIFT}, {MOD_CONTROL, VK_LCONTROL}, {MOD_ALT, VK_LMENU}, {MOD_WIN, VK_LWIN}};
 
-INPUT KeyInput(BYTE vk, WORD scan, DWORD flags, ULONG_PTR extraInfo) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = scan;
-    input.ki.dwFlags = flags;
-    input.ki.dwExtraInfo = extraInfo;
-    return input;
-}
-
-// The key or mouse button an event of ours presses or releases, which its ticket names; false
-// for the mask, which passes the hooks by its own mark, and for what no hook decides on.
-bool TicketOf(const INPUT& input, DWORD* vk, bool* up) {
-    if (input.type == INPUT_KEYBOARD) {
-        *vk = input.ki.wVk;
-        *up = (input.ki.dwFlags & KEYEVENTF_KEYUP) != 0;
-        return !(input.ki.wVk == kMaskKey && input.ki.dwExtraInfo == kMaskExtraInfo);
-    }
-    const DWORD flags = input.mi.dwFlags;
-    *up = (flags & (MOUSEEVENTF_MIDDLEUP | MOUSEEVENTF_XUP)) != 0;
-    if (flags & (MOUSEEVENTF_MIDDLEDOWN | MOUSEEVENTF_MIDDLEUP)) {
-        *vk = VK_MBUTTON;
-    } else if (flags & (MOUSEEVENTF_XDOWN | MOUSEEVENTF_XUP)) {
-        *vk = input.mi.mouseData == XBUTTON1 ? VK_XBUTTON1 : VK_XBUTTON2;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 // A group of the layer's own events goes in one call, each with its ticket; a refused
 // group must not leave tickets that another program's events could use.
 void SendOwn(std::vector<INPUT>& group) {
     if (group.empty()) {
         return;
     }
-    DWORD vk = 0;
-    bool up = false;
     for (INPUT& input : group) {
-        if (TicketOf(input, &vk, &up)) {
-            MarkOwnEvent(&input);
-        }
+        MarkOwnEvent(&input);
     }
     const UINT sent = SendInput(static_cast<UINT>(group.size()), group.data(), sizeof(INPUT));
     for (size_t i = sent; i < group.size(); ++i) {
-        if (TicketOf(group[i], &vk, &up)) {
-            ForgetOwnEvent(group[i]);
-        }
+        ForgetOwnEvent(group[i]);
     }
     group.clear();
 }

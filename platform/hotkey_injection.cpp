@@ -24,24 +24,31 @@ void InjectMask() {
 }
 
 void MaskKeyTap(ULONG_PTR extraInfo, INPUT (&tap)[2]) {
-    tap[0] = {};
-    tap[0].type = INPUT_KEYBOARD;
-    tap[0].ki.wVk = kMaskKey;
-    tap[0].ki.dwExtraInfo = extraInfo;
-    tap[1] = tap[0];
-    tap[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    tap[0] = KeyInput(kMaskKey, 0, 0, extraInfo);
+    tap[1] = KeyInput(kMaskKey, 0, KEYEVENTF_KEYUP, extraInfo);
+}
+
+INPUT KeyInput(BYTE vk, WORD scan, DWORD flags, ULONG_PTR extraInfo) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = scan;
+    input.ki.dwFlags = flags;
+    input.ki.dwExtraInfo = extraInfo;
+    return input;
 }
 
 }  // namespace layer
 
 namespace {
 
-// The key or mouse button an INPUT presses or releases, as the hooks name it; 0 for any
-// other input.
+// The key or mouse button an INPUT presses or releases, as the hooks name it; 0 for the
+// mask, which passes the hooks by its own mark, and for any other input.
 DWORD OwnEventKey(const INPUT& input, bool* up) {
     if (input.type == INPUT_KEYBOARD) {
         *up = (input.ki.dwFlags & KEYEVENTF_KEYUP) != 0;
-        return input.ki.wVk;
+        const bool mask = input.ki.wVk == kMaskKey && input.ki.dwExtraInfo == kMaskExtraInfo;
+        return mask ? 0 : input.ki.wVk;
     }
     if (input.type != INPUT_MOUSE) {
         return 0;
@@ -95,12 +102,7 @@ void ForgetOwnEvent(INPUT input) {
 }
 
 void SendKeyEvent(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extraInfo) {
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = scan;
-    input.ki.dwFlags = flags;
-    input.ki.dwExtraInfo = extraInfo;
+    INPUT input = layer::KeyInput(vk, scan, flags, extraInfo);
     MarkOwnEvent(&input);
     if (Send(input) != 1) {
         ForgetOwnEvent(input);
@@ -116,10 +118,7 @@ UINT SendKeyEvents(const KeyStroke* strokes, UINT count) {
     }
     std::vector<INPUT> inputs(count);
     for (UINT i = 0; i < count; ++i) {
-        inputs[i].type = INPUT_KEYBOARD;
-        inputs[i].ki.wVk = strokes[i].vk;
-        inputs[i].ki.dwFlags = strokes[i].flags;
-        inputs[i].ki.dwExtraInfo = strokes[i].extraInfo;
+        inputs[i] = layer::KeyInput(strokes[i].vk, 0, strokes[i].flags, strokes[i].extraInfo);
         MarkOwnEvent(&inputs[i]);
     }
     UINT sent = 0;

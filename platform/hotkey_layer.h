@@ -135,6 +135,8 @@ void StopWatchingForeground();
 void InjectMask();
 // The mask key down and up with `extraInfo`, ready for SendInput.
 void MaskKeyTap(ULONG_PTR extraInfo, INPUT (&tap)[2]);
+// One keyboard event of the layer's own, ready for SendInput.
+INPUT KeyInput(BYTE vk, WORD scan, DWORD flags, ULONG_PTR extraInfo);
 
 // Buttons that are modifiers while held (hotkey_held.cpp), hook thread only unless said.
 constexpr UINT kMsgHeld = WM_APP + 20;
