@@ -2,7 +2,7 @@
 
 #include <wtsapi32.h>
 
-#include <utility>
+#include <algorithm>
 #include <vector>
 
 #include "agent/agent_state.h"
@@ -28,23 +28,51 @@ bool HoldsWhileHeld(const ActionSlot& slot) {
            WhileHeldModifiers(slot.command) != 0;
 }
 
+bool SlotsHoldWhileHeld(const ActionSlot* slots) {
+    return std::any_of(slots, slots + kSlotCount, HoldsWhileHeld);
+}
+
+// Only buttons that have hot keys: the layer decides for the keys it reports. A program's
+// own slots decide its presses, so each program whose hold holds modifiers is named too.
+std::vector<platform::HeldButton> HeldButtonsOf(const ButtonBinding& binding) {
+    std::vector<platform::HeldButton> held;
+    if (binding.hotKeyId == kNoHotKeyId) {
+        return held;
+    }
+    if (binding.enabled == 1 && HoldsWhileHeld(binding.slots[kPressHold])) {
+        held.push_back({binding.vk, 0, WhileHeldModifiers(binding.slots[kPressHold].command)});
+    }
+    for (const ProgramBinding& own : binding.appButtons) {
+        if (own.enabled == 1 && HoldsWhileHeld(own.slots[kPressHold])) {
+            held.push_back(
+                {binding.vk, own.program, WhileHeldModifiers(own.slots[kPressHold].command)});
+        }
+    }
+    return held;
+}
+
+bool UsesWhileHeld(const ButtonBinding& binding) {
+    if (binding.hotKeyId == kNoHotKeyId) {
+        return false;
+    }
+    if (binding.enabled == 1 && SlotsHoldWhileHeld(binding.slots)) {
+        return true;
+    }
+    return std::any_of(binding.appButtons.begin(), binding.appButtons.end(),
+                       [](const ProgramBinding& own) {
+                           return own.enabled == 1 && SlotsHoldWhileHeld(own.slots);
+                       });
+}
+
 }  // namespace
 
-// Only buttons that have hot keys: the layer decides for the keys it reports.
 void ApplyWhileHeldButtons() {
-    std::vector<std::pair<UINT, UINT>> buttons;
+    std::vector<platform::HeldButton> buttons;
     whileHeldInUse = false;
     for (const ButtonBinding& binding : buttonTable) {
-        if (binding.enabled != 1 || binding.hotKeyId == kNoHotKeyId) {
-            continue;
-        }
-        for (const ActionSlot& slot : binding.slots) {
-            whileHeldInUse = whileHeldInUse || HoldsWhileHeld(slot);
-        }
-        const ActionSlot& hold = binding.slots[kPressHold];
-        if (HoldsWhileHeld(hold)) {
-            buttons.emplace_back(binding.vk, WhileHeldModifiers(hold.command));
-        }
+        whileHeldInUse = whileHeldInUse || UsesWhileHeld(binding);
+        const std::vector<platform::HeldButton> held = HeldButtonsOf(binding);
+        buttons.insert(buttons.end(), held.begin(), held.end());
     }
     if (!buttons.empty() || layerHasButtons) {
         platform::Os().SetHeldModifierButtons(buttons, holdTime, kExtraInfoOwnKey);

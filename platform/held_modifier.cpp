@@ -27,19 +27,28 @@ bool Later(DWORD now, DWORD at) {
 
 }  // namespace
 
-void HeldModifierDecider::SetButton(UINT vk, UINT modifiers) {
+void HeldModifierDecider::SetButton(UINT vk, UINT modifiers, int program) {
     modifiers &= kHotKeyModifierMask;
     buttons_.erase(std::remove_if(buttons_.begin(), buttons_.end(),
-                                  [vk](const Button& b) { return b.vk == vk; }),
+                                  [vk, program](const Button& b) {
+                                      return b.vk == vk && b.program == program;
+                                  }),
                    buttons_.end());
     if (modifiers) {
-        buttons_.push_back({vk, modifiers});
+        buttons_.push_back({vk, program, modifiers});
     }
 }
 
-UINT HeldModifierDecider::ModifiersOf(UINT vk) const {
+bool HeldModifierDecider::IsButton(UINT vk) const {
+    return std::any_of(buttons_.begin(), buttons_.end(),
+                       [vk](const Button& b) { return b.vk == vk; });
+}
+
+// No fallback to the global entry: a press reported with a program's number uses that
+// program's slots, and where their hold holds nothing the press is an ordinary one.
+UINT HeldModifierDecider::ModifiersOf(UINT vk, int program) const {
     for (const Button& b : buttons_) {
-        if (b.vk == vk) {
+        if (b.vk == vk && b.program == program) {
             return b.modifiers;
         }
     }
@@ -148,14 +157,15 @@ void HeldModifierDecider::ButtonDown(const HotKeyReport& report, const HeldInput
         state_ = kIdle;
     }
     // One choice at a time: a second such button is an ordinary button meanwhile.
-    if (state_ != kIdle) {
+    const UINT modifiers = ModifiersOf(key.vk, report.program);
+    if (state_ != kIdle || modifiers == 0) {
         passed->push_back(report);
         return;
     }
     state_ = kOpen;
     out->choiceOpened = true;
     buttonVk_ = key.vk;
-    heldModifiers_ = ModifiersOf(key.vk);
+    heldModifiers_ = modifiers;
     openedAt_ = key.time;
     lastSeenAt_ = key.time;
     repeated_ = false;

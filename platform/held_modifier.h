@@ -51,11 +51,13 @@ struct HeldOutcome {
 
 class HeldModifierDecider {
   public:
-    // The button `vk` holds `modifiers` (MOD_*) while held; 0 makes it an ordinary button.
-    void SetButton(UINT vk, UINT modifiers);
+    // A press of `vk` reported with `program`'s assignments (0 the global ones) holds
+    // `modifiers` (MOD_*) while held; 0 makes it an ordinary press. A program's own
+    // assignments of the button decide its presses there, whatever the global ones say.
+    void SetButton(UINT vk, UINT modifiers, int program = 0);
     void ClearButtons() { buttons_.clear(); }
     bool HasButtons() const { return !buttons_.empty(); }
-    bool IsButton(UINT vk) const { return ModifiersOf(vk) != 0; }
+    bool IsButton(UINT vk) const;
     void SetHoldTime(DWORD ms) { holdTimeMs_ = ms; }
     // A held key repeats at least this often; a longer silence means its release was lost.
     void SetRepeatWindow(DWORD ms) { repeatWindowMs_ = ms; }
@@ -84,9 +86,10 @@ class HeldModifierDecider {
     enum State : uint8_t { kIdle, kOpen, kHeld, kTapWait };
     struct Button {
         UINT vk;
+        int program;
         UINT modifiers;
     };
-    UINT ModifiersOf(UINT vk) const;
+    UINT ModifiersOf(UINT vk, int program) const;
     void NotePhysicalModifier(const HeldInput& key);
     void ButtonDown(const HotKeyReport& report, const HeldInput& key, HeldOutcome* out,
                     std::vector<HotKeyReport>* passed);

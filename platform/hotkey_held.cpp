@@ -139,7 +139,8 @@ void CarryHeld(const HeldOutcome& outcome) {
                 break;
             case HeldStep::kReport:
                 SendOwn(group);
-                PostMessageW(step.report.window, WM_HOTKEY, static_cast<WPARAM>(step.report.id),
+                // With its program's number, as the keyboard hook reports an ordinary press.
+                PostMessageW(step.report.window, WM_HOTKEY, ReportWParam(step.report),
                              step.report.lParam);
                 break;
             case HeldStep::kReplay:
@@ -260,9 +261,9 @@ void ConfigureHeldModifiers(DWORD holdTimeMs, ULONG_PTR ownExtraInfo) {
     layer::modifierExtraInfo = ownExtraInfo;
 }
 
-void SetHeldModifierButton(UINT vk, UINT modifiers) {
+void SetHeldModifierButton(const HeldButton& button) {
     std::lock_guard<std::mutex> lock(layer::dataLock);
-    layer::decider.SetButton(vk, modifiers);
+    layer::decider.SetButton(button.vk, button.modifiers, button.program);
 }
 
 void ClearHeldModifierButtons() {

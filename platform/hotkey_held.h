@@ -11,9 +11,15 @@ namespace platform {
 
 // `holdTimeMs` closes a choice as a hold; `ownExtraInfo` marks the modifiers' key events.
 void ConfigureHeldModifiers(DWORD holdTimeMs, ULONG_PTR ownExtraInfo);
-// Button `vk` holds `modifiers` (MOD_SHIFT, MOD_CONTROL, MOD_ALT, MOD_WIN) while held; 0
-// makes it an ordinary button again.
-void SetHeldModifierButton(UINT vk, UINT modifiers);
+// A press of button `vk` that uses `program`'s assignments (0 the global ones, else the
+// number the press rules give it) holds `modifiers` (MOD_SHIFT, MOD_CONTROL, MOD_ALT,
+// MOD_WIN) while held; 0 makes it an ordinary press again.
+struct HeldButton {
+    UINT vk = 0;
+    int program = 0;
+    UINT modifiers = 0;
+};
+void SetHeldModifierButton(const HeldButton& button);
 void ClearHeldModifierButtons();
 
 // The tap's own action is done: keys typed across the button and held back behind it follow

@@ -154,12 +154,12 @@ BOOL OsCalls::WTSUnRegisterSessionNotification(HWND window) {
     return ::WTSUnRegisterSessionNotification(window);
 }
 
-void OsCalls::SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons,
-                                     DWORD holdTimeMs, ULONG_PTR ownExtraInfo) {
+void OsCalls::SetHeldModifierButtons(const std::vector<HeldButton>& buttons, DWORD holdTimeMs,
+                                     ULONG_PTR ownExtraInfo) {
     ConfigureHeldModifiers(holdTimeMs, ownExtraInfo);
     ClearHeldModifierButtons();
-    for (const auto& button : buttons) {
-        SetHeldModifierButton(button.first, button.second);
+    for (const HeldButton& button : buttons) {
+        SetHeldModifierButton(button);
     }
     RefreshMouseHook();
 }

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/hotkey_held.h"
 #include "platform/hotkeys.h"
 #include "platform/open_programs.h"
 #include "platform/press_rules.h"
@@ -88,10 +89,9 @@ class OsCalls {
     // Notifications of this session's lock and switches (WM_WTSSESSION_CHANGE).
     virtual BOOL WTSRegisterSessionNotification(HWND window, DWORD flags);
     virtual BOOL WTSUnRegisterSessionNotification(HWND window);
-    // Buttons that are modifiers while held (platform/hotkey_held.h): the whole set at once,
-    // `buttons` as pairs of key and MOD_* modifiers.
-    virtual void SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons,
-                                        DWORD holdTimeMs, ULONG_PTR ownExtraInfo);
+    // Buttons that are modifiers while held (platform/hotkey_held.h): the whole set at once.
+    virtual void SetHeldModifierButtons(const std::vector<HeldButton>& buttons, DWORD holdTimeMs,
+                                        ULONG_PTR ownExtraInfo);
     virtual void HoldModifiers(UINT modifiers);
     virtual void LetGoOfModifiers();
     virtual void TapActionDone();

@@ -22,31 +22,13 @@ using namespace kestrel;
 using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::Not;
+using testing_support::SeedAppButton;
 using testing_support::SetDword;
 
 namespace {
 
 HWND const kWindow = reinterpret_cast<HWND>(0x4242);
 constexpr LPARAM kKeyUp = 0x1000;
-
-std::wstring AppButtonPath(const std::wstring& program, const std::wstring& button) {
-    return std::wstring(kAppsKeyPath) + L"\\" + program + L"\\" + button;
-}
-
-// One slot of a program's own button, as the customizer writes it.
-void SeedAppSlot(const std::wstring& program, const std::wstring& button, int n, DWORD mode,
-                 const std::wstring& command, DWORD enabled = 1) {
-    const std::wstring path = AppButtonPath(program, button);
-    using testing_support::SlotValueName;
-    SetDword(HKEY_CURRENT_USER, path, SlotValueName(kValueSlotEnabledFormat, n).c_str(), enabled);
-    SetDword(HKEY_CURRENT_USER, path, SlotValueName(kValueSlotModeFormat, n).c_str(), mode);
-    testing_support::SetString(HKEY_CURRENT_USER, path,
-                               SlotValueName(kValueSlotCmdFormat, n).c_str(), command);
-}
-
-void SeedAppButton(const std::wstring& program, const std::wstring& button, DWORD enabled) {
-    SetDword(HKEY_CURRENT_USER, AppButtonPath(program, button), kValueEnabled, enabled);
-}
 
 class AppAssignmentsTest : public ::testing::Test {
   protected:
@@ -68,10 +50,8 @@ class AppAssignmentsTest : public ::testing::Test {
         testing_support::SeedButton(L"407C", {{kPressSingle, kActionProgram, L"global.exe"},
                                               {kPressDouble, kActionProgram, L"double.exe"}});
         SetDword(HKEY_CURRENT_USER, testing_support::ButtonKeyPath(L"407D"), kValueEnabled, 0);
-        SeedAppButton(L"Browser.exe", L"407C", 1);
-        SeedAppSlot(L"Browser.exe", L"407C", kPressSingle, kActionProgram, L"browser.exe");
-        SeedAppButton(L"Browser.exe", L"407D", 1);
-        SeedAppSlot(L"Browser.exe", L"407D", kPressSingle, kActionProgram, L"spare.exe");
+        SeedAppButton(L"Browser.exe", L"407C", 1, {{kPressSingle, kActionProgram, L"browser.exe"}});
+        SeedAppButton(L"Browser.exe", L"407D", 1, {{kPressSingle, kActionProgram, L"spare.exe"}});
         SeedAppButton(L"drawing.exe", L"407C", 0);
         SetDword(HKEY_CURRENT_USER, std::wstring(kAppsKeyPath) + L"\\game.exe", kValueOff, 1);
     }

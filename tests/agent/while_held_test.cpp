@@ -19,6 +19,7 @@
 #include "support/registry.h"
 
 using namespace kestrel;
+using testing_support::SeedAppButton;
 using testing_support::SeedButton;
 using Calls = std::vector<std::string>;
 
@@ -69,6 +70,21 @@ TEST_F(WhileHeldTest, TheLayerHearsOfEnabledHoldSlotsThatNameAModifier) {
     testing_support::SetDword(HKEY_CURRENT_USER, kProductKeyPath, kValueHoldTime, 700);
     ASSERT_TRUE(LoadButtons(kWindow));
     EXPECT_EQ(Held(), (Calls{"SetHeldModifierButtons(0x13:0x9 0xC1:0x6, 700, 1)"}));
+}
+
+// The programs are numbered as read: the editor 1, the terminal 2.
+TEST_F(WhileHeldTest, TheLayerHearsWhatEachProgramsOwnHoldHolds) {
+    SeedButton(L"40C1", {{kPressHold, kActionWhileHeld, L"C"}});
+    SeedButton(L"40C2", {{kPressHold, kActionWhileHeld, L"W"}});
+    testing_support::SetDword(HKEY_CURRENT_USER, testing_support::ButtonKeyPath(L"40C2"),
+                              kValueEnabled, 0);
+    SeedAppButton(L"editor.exe", L"40C1", 1, {{kPressHold, kActionProgram, L"notepad.exe"}});
+    SeedAppButton(L"terminal.exe", L"40C1", 1, {{kPressHold, kActionWhileHeld, L"A"}});
+    SeedAppButton(L"terminal.exe", L"40C2", 1, {{kPressHold, kActionWhileHeld, L"S"}});
+    SeedAppButton(L"editor.exe", L"40C2", 0, {{kPressHold, kActionWhileHeld, L"S"}});  // off
+    testing_support::SeedTimes(300, 700);
+    ASSERT_TRUE(LoadButtons(kWindow));
+    EXPECT_EQ(Held(), (Calls{"SetHeldModifierButtons(0xC1:0x2 0xC1@2:0x1 0xC2@2:0x4, 700, 1)"}));
 }
 
 TEST_F(WhileHeldTest, ASingleSlotOfAButtonWithoutDoubleAndHoldHoldsFromDownToUp) {

@@ -5,6 +5,7 @@
 // modifier is down.
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,15 @@ LRESULT CALLBACK Record(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     if (keyDown && wParam == VK_ESCAPE) {
         reached.push_back(Held(VK_CONTROL) ? "Ctrl+Esc" : "Esc");
     } else if (keyDown && wParam == 'C') {
-        reached.push_back(Held(VK_CONTROL) ? "Ctrl+C" : "C");
+        reached.push_back(Held(VK_CONTROL) ? "Ctrl+C" : Held(VK_MENU) ? "Alt+C" : "C");
     } else if (keyDown && wParam == VK_LEFT) {
         reached.push_back(Held(VK_MENU) ? "Alt+Left" : "Left");
     } else if (message == WM_MOUSEWHEEL) {
         reached.push_back((GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) ? "Ctrl+wheel" : "wheel");
     } else if (message == WM_KEYUP && wParam == VK_F12) {
         reached.push_back("F12");
+    } else if (message == WM_SYSCHAR) {
+        return 0;  // Alt+C looks for a menu this window does not have
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -84,17 +87,21 @@ class WhileHeldButtonTest : public SeededAgentTest {
     }
 
     HWND target_ = nullptr;
+    // The agent's hooks may come a moment after its window: tap until it answers.
+    static bool TapPauseUntil(const std::string& typed) {
+        for (int attempt = 0; attempt < 10; ++attempt) {
+            reached.clear();
+            RunXdotool(L"key Pause");
+            if (WaitUntil([&] { return !reached.empty() && reached.back() == typed; }, 2000)) {
+                return true;
+            }
+        }
+        return false;
+    }
 };
 
 TEST_F(WhileHeldButtonTest, TapsRunTheSinglesAndHoldsAreCtrlForKeysAndTheWheel) {
-    // The agent's hooks may come a moment after its window: tap until it answers.
-    bool answered = false;
-    for (int attempt = 0; attempt < 10 && !answered; ++attempt) {
-        reached.clear();
-        RunXdotool(L"key Pause");
-        answered = WaitUntil([] { return !reached.empty() && reached.back() == "Esc"; }, 2000);
-    }
-    ASSERT_TRUE(answered) << "the tap of Pause never typed Esc";
+    ASSERT_TRUE(TapPauseUntil("Esc")) << "the tap of Pause never typed Esc";
     ExpectNothingDown();
 
     // Caps-style typing: the button down, c down and up, the button up.
@@ -116,6 +123,34 @@ TEST_F(WhileHeldButtonTest, TapsRunTheSinglesAndHoldsAreCtrlForKeysAndTheWheel) 
 
     // Clicked alone, it is Alt+Left.
     EXPECT_EQ(Story(L"click 8", "Alt+Left"), (std::vector<std::string>{"Alt+Left"}));
+    ExpectNothingDown();
+}
+
+// The test's own windows are a program with settings of its own for Pause: Left on a tap,
+// Alt while held. The back button has none here and keeps the global ones.
+class WhileHeldInThisProgramTest : public WhileHeldButtonTest {
+  protected:
+    void Seed() override {
+        WhileHeldButtonTest::Seed();
+        wchar_t path[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, path, MAX_PATH);
+        const wchar_t* slash = wcsrchr(path, L'\\');
+        testing_support::SeedAppButton(
+            slash ? slash + 1 : path, L"4013", 1,
+            {{0, kActionKeySequence, L"#<#"}, {2, kActionWhileHeld, L"A"}});
+    }
+};
+
+TEST_F(WhileHeldInThisProgramTest, TheProgramsOwnSlotsDecideBetweenTapAndHold) {
+    ASSERT_TRUE(TapPauseUntil("Left")) << "the tap of Pause never typed this program's Left";
+    ExpectNothingDown();
+
+    EXPECT_EQ(Story(L"keydown Pause keydown c keyup c keyup Pause key F12", "F12"),
+              (std::vector<std::string>{"Alt+C", "F12"}));
+    ExpectNothingDown();
+
+    EXPECT_EQ(Story(L"mousedown 8 click 5 mouseup 8 key F12", "F12"),
+              (std::vector<std::string>{"Ctrl+wheel", "F12"}));
     ExpectNothingDown();
 }
 

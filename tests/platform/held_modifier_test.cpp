@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/press_rules.h"
+
 #include <string>
 #include <vector>
 
@@ -49,7 +51,7 @@ class HeldModifierStory : public ::testing::Test {
         input.up = up;
         input.time = at;
         input.flags = flags | (up ? LLKHF_UP : 0);
-        KeyDecision decision = matcher.Handle({vk, up, at, input.flags}, 0, {});
+        KeyDecision decision = matcher.Handle({vk, up, at, input.flags}, 0, {}, inFront);
         const HeldOutcome outcome = decider.OnKey(input, &decision);
         for (int i = 0; i < decision.reportCount; ++i) {
             Report(decision.reports[i]);
@@ -80,7 +82,11 @@ class HeldModifierStory : public ::testing::Test {
         }
     }
     void Report(const HotKeyReport& report) {
-        seen.push_back((LOWORD(report.lParam) & MOD_KEYUP) ? "report up" : "report down");
+        std::string text = (LOWORD(report.lParam) & MOD_KEYUP) ? "report up" : "report down";
+        if (report.program != 0) {
+            text += " in " + std::to_string(report.program);
+        }
+        seen.push_back(text);
     }
     void Carry(const HeldOutcome& outcome) {
         for (const HeldStep& step : outcome.steps) {
@@ -100,6 +106,7 @@ class HeldModifierStory : public ::testing::Test {
     HotKeyMatcher matcher;
     HeldModifierDecider decider;
     Seen seen;
+    std::wstring inFront;  // the program in front at a press
 };
 
 TEST_F(HeldModifierStory, AQuickTapIsAnOrdinaryPress) {
@@ -213,6 +220,42 @@ TEST_F(HeldModifierStory, OtherButtonsInjectedKeysAndEarlierKeysAreNotHeldBack) 
     Down(VK_CAPITAL, 2000, LLKHF_INJECTED);  // a button another program presses is pressed
     Up(VK_CAPITAL, 2010, LLKHF_INJECTED);
     EXPECT_EQ(seen, (Seen{"report down", "report up"}));
+}
+
+// The editor's own Caps holds nothing (its hold starts a program); the terminal's holds Alt;
+// anywhere else the global Ctrl.
+TEST_F(HeldModifierStory, EachProgramsOwnHoldDecidesWhatItsPressesHold) {
+    PressRules rules;
+    rules.global = {{VK_CAPITAL, true}, {VK_PAUSE, true}, {kSide, true}};
+    rules.programs = {{L"editor.exe", false, {{VK_CAPITAL, true}}},
+                      {L"terminal.exe", false, {{VK_CAPITAL, true}}}};
+    matcher.SetRules(nullptr, rules);
+    decider.SetButton(VK_CAPITAL, MOD_ALT, 2);
+
+    inFront = L"editor.exe";
+    Down(VK_CAPITAL, 1000);
+    Down('C', 1040);
+    Up('C', 1090);
+    Up(VK_CAPITAL, 1700);
+    EXPECT_EQ(seen, (Seen{"report down in 1", "C down", "C up", "report up in 1"}));
+
+    seen.clear();
+    inFront = L"terminal.exe";
+    Down(VK_CAPITAL, 2000);
+    Up(VK_CAPITAL, 2100);
+    Down(VK_CAPITAL, 3000);
+    Down('C', 3040);
+    inFront = L"other.exe";  // the press stays with the program it began in
+    Up('C', 3090);
+    Up(VK_CAPITAL, 3130);
+    EXPECT_EQ(seen,
+              (Seen{"report down in 2", "report up in 2", "Alt down", "C down", "C up", "Alt up"}));
+
+    seen.clear();
+    Down(VK_CAPITAL, 4000);
+    Clock(4500);
+    Up(VK_CAPITAL, 4600);
+    EXPECT_EQ(seen, (Seen{"Ctrl down", "Ctrl up"}));
 }
 
 TEST_F(HeldModifierStory, ReleaseAllLeavesNothingDownAndNothingBehind) {

@@ -32,8 +32,12 @@ struct SlotSetting {
     DWORD enabled = 1;
 };
 
-inline void SeedSlot(const std::wstring& keyName, const SlotSetting& slot) {
-    const std::wstring path = ButtonKeyPath(keyName);
+// A program's own settings of the button `keyName`.
+inline std::wstring AppButtonKeyPath(const std::wstring& program, const std::wstring& keyName) {
+    return std::wstring(kestrel::kAppsKeyPath) + L"\\" + program + L"\\" + keyName;
+}
+
+inline void SeedSlotAt(const std::wstring& path, const SlotSetting& slot) {
     SetDword(HKEY_CURRENT_USER, path,
              SlotValueName(kestrel::kValueSlotEnabledFormat, slot.n).c_str(), slot.enabled);
     SetDword(HKEY_CURRENT_USER, path, SlotValueName(kestrel::kValueSlotModeFormat, slot.n).c_str(),
@@ -42,11 +46,25 @@ inline void SeedSlot(const std::wstring& keyName, const SlotSetting& slot) {
               slot.command);
 }
 
+inline void SeedSlot(const std::wstring& keyName, const SlotSetting& slot) {
+    SeedSlotAt(ButtonKeyPath(keyName), slot);
+}
+
 // An enabled button with `slots`; its other slots are left as they are.
 inline void SeedButton(const std::wstring& keyName, std::initializer_list<SlotSetting> slots) {
     SetDword(HKEY_CURRENT_USER, ButtonKeyPath(keyName), kestrel::kValueEnabled, 1);
     for (const SlotSetting& slot : slots) {
         SeedSlot(keyName, slot);
+    }
+}
+
+// The button's own settings in `program`, switched as `enabled` says, with `slots`.
+inline void SeedAppButton(const std::wstring& program, const std::wstring& keyName, DWORD enabled,
+                          std::initializer_list<SlotSetting> slots = {}) {
+    const std::wstring path = AppButtonKeyPath(program, keyName);
+    SetDword(HKEY_CURRENT_USER, path, kestrel::kValueEnabled, enabled);
+    for (const SlotSetting& slot : slots) {
+        SeedSlotAt(path, slot);
     }
 }
 

@@ -162,13 +162,18 @@ class RecordingOs : public platform::OsCalls {
         Record("ChangeWindowMessageFilterEx(%u, %lu)", message, action);
         return TRUE;
     }
-    void SetHeldModifierButtons(const std::vector<std::pair<UINT, UINT>>& buttons, DWORD holdTimeMs,
+    // A program's own entry as "key@program:modifiers".
+    void SetHeldModifierButtons(const std::vector<platform::HeldButton>& buttons, DWORD holdTimeMs,
                                 ULONG_PTR ownExtraInfo) override {
         std::string set;
-        for (const auto& button : buttons) {
-            char one[32];
-            snprintf(one, sizeof(one), "%s0x%X:0x%X", set.empty() ? "" : " ", button.first,
-                     button.second);
+        for (const platform::HeldButton& button : buttons) {
+            char one[48];
+            char program[16] = "";
+            if (button.program != 0) {
+                snprintf(program, sizeof(program), "@%d", button.program);
+            }
+            snprintf(one, sizeof(one), "%s0x%X%s:0x%X", set.empty() ? "" : " ", button.vk, program,
+                     button.modifiers);
             set += one;
         }
         Record("SetHeldModifierButtons(%s, %lu, %u)", set.c_str(), holdTimeMs,
