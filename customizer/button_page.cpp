@@ -1,6 +1,8 @@
+// The Button page itself: its lists and boxes set up, every button's settings read when it
+// opens and written when it goes, and the button list's rows, summaries and check boxes.
+// The message map is here, whichever file of the page a handler lives in.
 #include "customizer/button_page.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -11,10 +13,9 @@
 #include "common/resource_ids.h"
 #include "common/settings_key.h"
 #include "common/settings_schema.h"
-#include "customizer/add_key_dialog.h"
 #include "customizer/app_assignments.h"
+#include "customizer/button_page_parts.h"
 #include "customizer/catalogues.h"
-#include "customizer/key_recorder.h"
 #include "customizer/while_held_choice.h"
 #include "platform/hotkey_matcher.h"
 #include "platform/os_calls.h"
@@ -23,6 +24,7 @@ using kestrel::buttonCatalogue;
 using kestrel::ButtonInfo;
 using kestrel::commandCatalogue;
 using kestrel::CommandEntry;
+using namespace kestrel::button_page_parts;
 namespace SettingsKey = kestrel::SettingsKey;
 
 namespace {
@@ -39,7 +41,6 @@ constexpr int kValueNameChars = 32;
 constexpr UINT kMsgButtonLimitReached = WM_APP + 10;
 constexpr wchar_t kButtonLimitText[] =
     L"オンにできるボタンは16個までです。ほかのボタンをオフにしてから、オンにしてください。";
-constexpr wchar_t kButtonLimitCaption[] = L"Kestrel設定";
 
 const wchar_t* const kPressKindNames[kestrel::kSlotCount] = {L"ｼﾝｸﾞﾙ", L"ﾀﾞﾌﾞﾙ", L"ﾎｰﾙﾄﾞ"};
 
@@ -52,21 +53,6 @@ std::wstring SlotValueName(const wchar_t* format, int n) {
 
 std::wstring ButtonKeyPath(const ButtonInfo& button) {
     return std::wstring(kestrel::kProductKeyPath) + L"\\" + button.keyName;
-}
-
-bool IsButton(int row) {
-    return row >= 0 && row < static_cast<int>(buttonCatalogue.size());
-}
-
-bool IsPressKind(int row) {
-    return row >= 0 && row < kestrel::kSlotCount;
-}
-
-// Whether a list-view change touched a row's check box.
-bool ChangesCheckBox(const NMHDR* header) {
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    return change && (change->uChanged & LVIF_STATE) &&
-           ((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK);
 }
 
 // Whether the change ticks a row's check box (state image 2 is the ticked box).
@@ -86,21 +72,6 @@ bool TogglesCheckBox(const NMHDR* header) {
     const UINT before = (change->uOldState & LVIS_STATEIMAGEMASK) >> 12;
     const UINT after = (change->uNewState & LVIS_STATEIMAGEMASK) >> 12;
     return before >= 1 && before <= 2 && after >= 1 && after <= 2 && before != after;
-}
-
-// The settings subkey of a key the user removed is deleted only while it still carries
-// the mark: a subkey of the platform's list, or one another program made, is never lost.
-void DeleteUserButtonKey(const std::wstring& keyName) {
-    const std::wstring path = std::wstring(kestrel::kProductKeyPath) + L"\\" + keyName;
-    DWORD mark = 0;
-    if (!SettingsKey::OpenKeyToRead(HKEY_CURRENT_USER, path.c_str())) {
-        return;
-    }
-    const bool marked = SettingsKey::ReadDword(kestrel::kValueUserButton, mark) && mark == 1;
-    SettingsKey::CloseKey();
-    if (marked) {
-        RegDeleteTreeW(HKEY_CURRENT_USER, path.c_str());
-    }
 }
 
 }  // namespace
@@ -270,37 +241,6 @@ int KestrelConfigProp1::SelectedButton() const {
     return m_listButton.GetNextItem(-1, LVNI_SELECTED);
 }
 
-int KestrelConfigProp1::SelectedMode() const {
-    return m_listMode.GetNextItem(-1, LVNI_SELECTED);
-}
-
-void KestrelConfigProp1::ShowSlots(int button) {
-    if (!IsButton(button)) {
-        return;
-    }
-    const kestrel::SlotAssignment* slots = ShownSlots(button);
-    for (int n = 0; n < kestrel::kSlotCount; ++n) {
-        m_listMode.SetCheck(n, slots[n].enabled ? TRUE : FALSE);
-        m_listMode.SetItemText(n, 1, slots[n].ShownText().c_str());
-    }
-}
-
-void KestrelConfigProp1::StoreSlotChecks(int button) {
-    if (!IsButton(button) || !SlotsEditable(button)) {
-        return;
-    }
-    kestrel::SlotAssignment* slots = ShownSlots(button);
-    bool changed = false;
-    for (int n = 0; n < kestrel::kSlotCount; ++n) {
-        const bool checked = m_listMode.GetCheck(n) != FALSE;
-        changed = changed || slots[n].enabled != checked;
-        slots[n].enabled = checked;
-    }
-    if (changed) {
-        SlotsChanged(button);
-    }
-}
-
 void KestrelConfigProp1::RefreshSummary(int button) {
     if (!IsButton(button)) {
         return;
@@ -320,30 +260,6 @@ void KestrelConfigProp1::RefreshSummary(int button) {
         summary += shown.empty() ? L"_" : shown;
     }
     m_listButton.SetItemText(button, 1, summary.c_str());
-}
-
-void KestrelConfigProp1::SelectProgram(int button, int pressKind) {
-    if (!IsButton(button) || !IsPressKind(pressKind)) {
-        return;
-    }
-    const kestrel::SlotAssignment& slot = ShownSlots(button)[pressKind];
-    // No item stands for a kept or chosen pair: the box shows none, and any item the user
-    // then picks, the empty one included, is a change.
-    if (slot.keepsStored || slot.writesPair) {
-        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        return;
-    }
-    const std::wstring& assignment = slot.assignment;
-    if (assignment.empty()) {
-        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, 0, 0);
-        return;
-    }
-    LRESULT found =
-        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_FINDSTRING, static_cast<WPARAM>(-1),
-                            reinterpret_cast<LPARAM>(assignment.c_str()));
-    if (found != CB_ERR) {
-        SendDlgItemMessageW(m_hWnd, IDC_COMBO_PROGRAM, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
-    }
 }
 
 void KestrelConfigProp1::LoadAssignments() {
@@ -464,110 +380,6 @@ void KestrelConfigProp1::OnButtonChanged(NMHDR*, LRESULT* result) {
     }
 }
 
-void KestrelConfigProp1::OnModeChanged(NMHDR* header, LRESULT* result) {
-    *result = 0;
-    // A press-kind check box changed: the button last stored no longer holds what the
-    // boxes show, so the next change of the button list must store it again, or the
-    // change would be lost when another button is shown.
-    if (ChangesCheckBox(header)) {
-        m_lastStoredButton = -1;
-    }
-    const int button = SelectedButton();
-    const int mode = SelectedMode();
-    if (mode == -1 || mode == m_lastShownMode) {
-        return;
-    }
-    m_lastShownMode = mode;
-    if (button != -1) {
-        SelectProgram(button, mode);
-    }
-}
-
-// Picking an item assigns it; whether the slot is switched on stays with its check box.
-void KestrelConfigProp1::OnProgramChanged() {
-    UpdateData(TRUE);
-    const int button = SelectedButton();
-    const int mode = SelectedMode();
-    if (!IsButton(button) || !IsPressKind(mode) || !SlotsEditable(button)) {
-        return;
-    }
-    if (kestrel::IsWhileHeldItem(m_strProgram.Std()) &&
-        !kestrel::WhileHeldFits(mode, m_listMode.GetCheck(kestrel::kPressDouble) != FALSE,
-                                m_listMode.GetCheck(kestrel::kPressHold) != FALSE)) {
-        SelectProgram(button, mode);
-        platform::Os().MessageBoxW(m_hWnd, kestrel::kWhileHeldMisplacedText, kButtonLimitCaption,
-                                   MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    kestrel::SlotAssignment& slot = ShownSlots(button)[mode];
-    SlotsChanged(button);
-    slot.assignment = m_strProgram.Std();
-    slot.keepsStored = false;
-    slot.writesPair = false;
-    slot.keptText.clear();
-    m_listMode.SetItemText(mode, 1, m_strProgram);
-    RefreshSummary(button);
-}
-
-void KestrelConfigProp1::AssignPair(int button, int pressKind, int32_t type,
-                                    const std::wstring& command) {
-    if (!IsButton(button) || !IsPressKind(pressKind) || !SlotsEditable(button)) {
-        return;
-    }
-    kestrel::SlotAssignment& slot = ShownSlots(button)[pressKind];
-    SlotsChanged(button);
-    slot.keepsStored = false;
-    const CommandEntry* entry = kestrel::EntryWritingPair(type, command);
-    slot.writesPair = entry == nullptr;
-    slot.assignment = entry ? entry->displayName : std::wstring();
-    slot.pairType = type;
-    slot.pairCommand = command;
-    slot.keptText =
-        entry ? std::wstring() : kestrel::KeptPairText(static_cast<uint32_t>(type), command);
-    m_listMode.SetItemText(pressKind, 1, slot.ShownText().c_str());
-    RefreshSummary(button);
-    SelectProgram(button, pressKind);
-}
-
-// Any program, shortcut or document, by its full path. A shortcut stays a shortcut rather
-// than becoming the file it points to, as the Start menu's do; a path longer than a
-// stored string holds is refused by the dialog itself.
-void KestrelConfigProp1::OnBrowse() {
-    const int button = SelectedButton();
-    const int mode = SelectedMode();
-    if (!IsButton(button) || !IsPressKind(mode) || !SlotsEditable(button)) {
-        return;
-    }
-    wchar_t path[kestrel::kStringChars] = {};
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = ::GetParent(m_hWnd);
-    dialog.lpstrFilter =
-        L"すべてのファイル (*.*)\0*.*\0プログラムとショートカット (*.exe;*.lnk)\0*.exe;*.lnk\0";
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = kestrel::kStringChars;
-    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
-                   OFN_NODEREFERENCELINKS | OFN_DONTADDTORECENT | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&dialog) || path[0] == L'\0') {
-        return;
-    }
-    AssignPair(button, mode, kestrel::kActionProgram, path);
-}
-
-void KestrelConfigProp1::OnRecordKeys() {
-    const int button = SelectedButton();
-    const int mode = SelectedMode();
-    if (!IsButton(button) || !IsPressKind(mode) || !SlotsEditable(button)) {
-        return;
-    }
-    kestrel::KeyCombination combination;
-    if (kestrel::RecordKeyCombination(::GetParent(m_hWnd), combination)) {
-        AssignPair(button, mode, kestrel::kActionKeySequence,
-                   kestrel::CombinationCommand(combination));
-    }
-}
-
 // Cancel reaches every page whose window exists, before the windows go.
 void KestrelConfigProp1::OnReset() {
     m_cancelled = true;
@@ -597,83 +409,7 @@ void KestrelConfigProp1::RefuseForLimit() {
 }
 
 LRESULT KestrelConfigProp1::OnButtonLimitReached(WPARAM, LPARAM) {
-    platform::Os().MessageBoxW(m_hWnd, kButtonLimitText, kButtonLimitCaption,
+    platform::Os().MessageBoxW(m_hWnd, kButtonLimitText, kMessageCaption,
                                MB_OK | MB_ICONINFORMATION);
     return 0;
-}
-
-void KestrelConfigProp1::SelectButton(int row) {
-    m_listButton.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    m_listButton.SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-}
-
-// Only the user's own keys can be removed; the platform's buttons stay in every case.
-void KestrelConfigProp1::EnableRemoveKey() {
-    const int button = SelectedButton();
-    EnableWindow(GetDlgItem(IDC_REMOVE_KEY),
-                 IsButton(button) && buttonCatalogue[static_cast<size_t>(button)].userButton);
-}
-
-void KestrelConfigProp1::OnAddKey() {
-    kestrel::PressedKey key;
-    const auto listed = [](uint32_t vk) {
-        return kestrel::FindButton(kestrel::UserButtonKeyName(vk)) >= 0;
-    };
-    if (!kestrel::AskForKey(m_hWnd, listed, key)) {
-        return;
-    }
-    const std::wstring keyName = kestrel::UserButtonKeyName(key.vk);
-    if (keyName.empty() || listed(key.vk)) {
-        return;
-    }
-    // A key removed and added again in one sitting is a new key: nothing of its old
-    // settings comes back, since the new row is written over them.
-    m_removedKeys.erase(std::remove_if(m_removedKeys.begin(), m_removedKeys.end(),
-                                       [&](const std::wstring& removed) {
-                                           return _wcsicmp(removed.c_str(), keyName.c_str()) == 0;
-                                       }),
-                        m_removedKeys.end());
-    buttonCatalogue.emplace_back(keyName, kestrel::PressedKeyName(key), std::wstring());
-    buttonCatalogue.back().userButton = true;
-    const int row = static_cast<int>(buttonCatalogue.size()) - 1;
-    AddButtonImage(static_cast<size_t>(row));
-    m_listButton.InsertItem(row, buttonCatalogue.back().displayName.c_str(), row);
-    m_listButton.SetCheck(row, FALSE);
-    RefreshSummary(row);
-    SelectButton(row);
-}
-
-void KestrelConfigProp1::OnRemoveKey() {
-    const int button = SelectedButton();
-    if (!IsButton(button) || !buttonCatalogue[static_cast<size_t>(button)].userButton) {
-        return;
-    }
-    m_removedKeys.push_back(buttonCatalogue[static_cast<size_t>(button)].keyName);
-    // Row i stays element i and image i: the rows below move up with their images.
-    m_listButton.SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(button), 0);
-    buttonCatalogue.erase(buttonCatalogue.begin() + button);
-    ImageList_Remove(m_imageList, button);
-    for (int row = button; row < m_listButton.GetItemCount(); ++row) {
-        LVITEMW item = {};
-        item.mask = LVIF_IMAGE;
-        item.iItem = row;
-        item.iImage = row;
-        m_listButton.SendMessage(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    m_lastStoredButton = -1;
-    m_lastShownButton = -1;
-    const int rows = m_listButton.GetItemCount();
-    if (rows > 0) {
-        SelectButton(std::min(button, rows - 1));
-    }
-    EnableRemoveKey();
-}
-
-void KestrelConfigProp1::DeleteRemovedKeys() {
-    for (const std::wstring& keyName : m_removedKeys) {
-        if (kestrel::FindButton(keyName) < 0) {
-            DeleteUserButtonKey(keyName);
-        }
-    }
-    m_removedKeys.clear();
 }

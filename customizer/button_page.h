@@ -12,6 +12,10 @@
 // programs' (the default) or one program's. With a program chosen, each row follows all
 // programs, has its own assignments there (edited with the same controls) or is switched
 // off there; its check box shows whether the button is on in that program.
+//
+// The page's methods live in a file for each concern: button_page.cpp (the page and its
+// button list), button_page_slots.cpp (the slot editor), button_page_keys.cpp (the user's
+// own keys) and button_page_apps.cpp (the program selector and a program's view).
 #include <windows.h>
 #include <commctrl.h>
 

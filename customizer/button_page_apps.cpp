@@ -11,6 +11,7 @@
 #include "customizer/app_assignments.h"
 #include "customizer/app_selector.h"
 #include "customizer/button_page.h"
+#include "customizer/button_page_parts.h"
 #include "platform/os_calls.h"
 
 using kestrel::AppButton;
@@ -19,6 +20,7 @@ using kestrel::AppEntry;
 using kestrel::buttonCatalogue;
 using kestrel::ButtonInfo;
 using kestrel::ButtonRule;
+using namespace kestrel::button_page_parts;
 
 namespace {
 
@@ -32,14 +34,9 @@ constexpr wchar_t kSwitchedOffText[] = L"（オフ）";
 // Put before the slots of a button with assignments of its own, so they show at a glance.
 constexpr wchar_t kOwnMark[] = L"★";
 constexpr wchar_t kRemoveAppFormat[] = L"「%ls」のアプリごとの設定を削除しますか？";
-constexpr wchar_t kRemoveAppCaption[] = L"Kestrel設定";
 constexpr int kMessageChars = 400;
 
 const int kSlotControls[] = {IDC_LIST_MODES, IDC_COMBO_PROGRAM, IDC_BROWSE, IDC_RECORD_KEYS};
-
-bool IsButton(int row) {
-    return row >= 0 && row < static_cast<int>(buttonCatalogue.size());
-}
 
 bool IsApp(int app) {
     return app >= 0 && app < static_cast<int>(appCatalogue.size());
@@ -258,7 +255,7 @@ void KestrelConfigProp1::OnRemoveApp() {
     wchar_t text[kMessageChars] = {};
     swprintf(text, kMessageChars, kRemoveAppFormat,
              appCatalogue[static_cast<size_t>(app)].Label().c_str());
-    if (platform::Os().MessageBoxW(m_hWnd, text, kRemoveAppCaption, MB_YESNO | MB_ICONQUESTION) !=
+    if (platform::Os().MessageBoxW(m_hWnd, text, kMessageCaption, MB_YESNO | MB_ICONQUESTION) !=
         IDYES) {
         return;
     }
