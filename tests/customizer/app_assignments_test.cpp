@@ -15,6 +15,7 @@
 #include "customizer/app_assignments.h"
 #include "customizer/button_page.h"
 #include "customizer/catalogues.h"
+#include "button_page_sheet.h"
 #include "support/button_settings.h"
 #include "support/message_pump.h"
 #include "support/recording_os.h"
@@ -34,24 +35,13 @@ namespace {
 const platform::OpenProgram kNotepad{L"C:\\windows\\notepad.exe", L"notepad.exe", L"メモ帳"};
 const platform::OpenProgram kGame{L"C:\\games\\game.exe", L"game.exe", L"ゲーム"};
 
-class AppAssignmentsTest : public ::testing::Test {
+class AppAssignmentsTest : public testing_support::ButtonPageSheet {
   protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
-        InitCommonControlsEx(&controls);
-        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+        StartClean();
         SeedPlatformButtons(3);
     }
-    void TearDown() override {
-        if (sheet.m_hWnd) {
-            sheet.DestroyWindow();
-        }
-        DispatchPending();
-        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
-        buttonCatalogue.clear();
-        commandCatalogue.clear();
-        appCatalogue.clear();
-    }
+    void TearDown() override { CleanUp(); }
 
     // Buttons 40C1, 40C2, ... in the platform's list.
     static void SeedPlatformButtons(int count) {
@@ -69,57 +59,19 @@ class AppAssignmentsTest : public ::testing::Test {
         return name;
     }
 
-    void Open() {
-        sheet.AddPage(&page);
-        ASSERT_TRUE(sheet.Create());
-        DispatchPending();
-    }
-    void PressOk() {
-        sheet.DestroyWindow();
-        DispatchPending();
-    }
+    void PressOk() { Close(); }
     void PressCancel() {
         SendMessageW(sheet.m_hWnd, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
         DispatchPending();
-        sheet.DestroyWindow();
-        DispatchPending();
+        Close();
     }
 
-    HWND Item(int id) const { return page.GetDlgItem(id); }
-    // The user picks item `index` of a drop-down list and the list tells the page.
-    void PickFrom(int id, int index) {
-        SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(page.m_hWnd, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(Item(id)));
-        DispatchPending();
-    }
-    void PickProgram(const wchar_t* name) {
-        const LRESULT index = SendMessageW(Item(IDC_COMBO_PROGRAM), CB_FINDSTRINGEXACT,
-                                           static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
-        ASSERT_NE(index, CB_ERR);
-        PickFrom(IDC_COMBO_PROGRAM, static_cast<int>(index));
-    }
     void Click(int id) {
         SendMessageW(page.m_hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(Item(id)));
         DispatchPending();
     }
-    void SetRowState(int row, UINT state, UINT mask) {
-        LVITEMW item = {};
-        item.state = state;
-        item.stateMask = mask;
-        page.m_listButton.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                                      reinterpret_cast<LPARAM>(&item));
-        DispatchPending();
-    }
-    void SelectButton(int row) {
-        SetRowState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    void CheckButton(int row, bool on) {
-        SetRowState(row, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
-    }
     bool Checked(int row) { return page.m_listButton.GetCheck(row) != FALSE; }
-    std::wstring Summary(int row) { return page.m_listButton.GetItemText(row, 1).Std(); }
 
     std::vector<std::wstring> SelectorItems() {
         std::vector<std::wstring> items;
@@ -145,10 +97,6 @@ class AppAssignmentsTest : public ::testing::Test {
     static std::wstring StoredString(const std::wstring& path, const std::wstring& name) {
         return testing_support::ReadStringValue(HKEY_CURRENT_USER, path, name.c_str());
     }
-
-    testing_support::RecordingOs os;
-    KestrelConfigProp1 page;
-    CPropertySheet sheet{L"Kestrel設定"};
 };
 
 // The user adds a program, gives one button assignments of its own there (starting from
@@ -175,7 +123,7 @@ TEST_F(AppAssignmentsTest, AProgramsOwnAssignmentsStartFromTheGlobalOnesAndOkSto
     PickFrom(IDC_COMBO_RULE, static_cast<int>(ButtonRule::kOwn));
     EXPECT_EQ(Summary(0), L"★［Ctrl+Z］/_/_");
     EXPECT_TRUE(IsWindowEnabled(Item(IDC_COMBO_PROGRAM)));
-    PickProgram(L"［Ctrl+C］");
+    Pick(L"［Ctrl+C］");
     EXPECT_EQ(Summary(0), L"★［Ctrl+C］/_/_");
     CheckButton(1, false);  // cleared in the program's view: off there
     EXPECT_EQ(Summary(1), L"（オフ）");

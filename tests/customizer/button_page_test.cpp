@@ -13,6 +13,7 @@
 #include "common/resource_ids.h"
 #include "common/settings_schema.h"
 #include "customizer/catalogues.h"
+#include "button_page_sheet.h"
 #include "support/button_settings.h"
 #include "support/message_pump.h"
 #include "support/recording_os.h"
@@ -49,28 +50,18 @@ void MakeFile(const std::wstring& path) {
     CloseHandle(file);
 }
 
-class ButtonPageTest : public ::testing::Test {
+class ButtonPageTest : public testing_support::ButtonPageSheet {
   protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
-        InitCommonControlsEx(&controls);
-        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+        StartClean();
         programs = StartMenuFolder() + L"\\KestrelButtonPageTest";
         RemoveTree(programs);
         CreateDirectoryW(programs.c_str(), nullptr);
-        buttonCatalogue.clear();
-        commandCatalogue.clear();
         SeedButtons({{L"40C1", L"ボタン 1", L""}, {L"40C2", L"ボタン 2", L""}});
     }
     void TearDown() override {
-        if (sheet.m_hWnd) {
-            sheet.DestroyWindow();
-        }
-        DispatchPending();
+        CleanUp();
         RemoveTree(programs);
-        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
-        buttonCatalogue.clear();
-        commandCatalogue.clear();
     }
 
     // The platform's button list holds exactly these, in this (name) order.
@@ -94,52 +85,8 @@ class ButtonPageTest : public ::testing::Test {
                                   SlotValueName(kValueSlotEnabledFormat, n).c_str(), enabled);
     }
 
-    void Open() {
-        sheet.AddPage(&page);
-        ASSERT_TRUE(sheet.Create());
-        DispatchPending();
-    }
-    void Close() {
-        sheet.DestroyWindow();
-        DispatchPending();
-    }
-
-    // What a tap on a row does to the list: that row selected and focused, no other.
-    void SetState(int listId, int row, UINT state, UINT mask) {
-        LVITEMW item = {};
-        item.state = state;
-        item.stateMask = mask;
-        SendDlgItemMessageW(page.m_hWnd, listId, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                            reinterpret_cast<LPARAM>(&item));
-        DispatchPending();
-    }
-    void SelectButton(int row) {
-        SetState(IDC_LIST_BUTTONS, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    void SelectMode(int row) {
-        SetState(IDC_LIST_MODES, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    void CheckButton(int row, bool on) {
-        SetState(IDC_LIST_BUTTONS, row, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
-    }
-    void CheckMode(int row, bool on) {
-        SetState(IDC_LIST_MODES, row, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
-    }
-
-    HWND ProgramBox() const { return page.GetDlgItem(IDC_COMBO_PROGRAM); }
-    // The user picks item `index` of the program box: the box selects it and tells the page.
-    void PickItem(int index) {
-        SendMessageW(ProgramBox(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PROGRAM, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(ProgramBox()));
-        DispatchPending();
-    }
-    void Pick(const wchar_t* name) {
-        LRESULT index = SendMessageW(ProgramBox(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                     reinterpret_cast<LPARAM>(name));
-        ASSERT_NE(index, CB_ERR);
-        PickItem(static_cast<int>(index));
-    }
+    // The user picks item `index` of the program box.
+    void PickItem(int index) { PickFrom(IDC_COMBO_PROGRAM, index); }
     std::wstring BoxSelection() const {
         LRESULT index = SendMessageW(ProgramBox(), CB_GETCURSEL, 0, 0);
         if (index == CB_ERR) {
@@ -151,9 +98,7 @@ class ButtonPageTest : public ::testing::Test {
         return text;
     }
 
-    std::wstring ModeText(int n) { return page.m_listMode.GetItemText(n, 1).Std(); }
     bool ModeChecked(int n) { return page.m_listMode.GetCheck(n) != FALSE; }
-    std::wstring Summary(int row) { return page.m_listButton.GetItemText(row, 1).Std(); }
 
     DWORD StoredDword(const wchar_t* key, const std::wstring& name) {
         DWORD value = 0xDEADBEEF;
@@ -173,10 +118,7 @@ class ButtonPageTest : public ::testing::Test {
         return StoredDword(key, SlotValueName(kValueSlotEnabledFormat, n));
     }
 
-    testing_support::RecordingOs os;
     std::wstring programs;
-    KestrelConfigProp1 page;
-    CPropertySheet sheet{L"Kestrel設定"};
 };
 
 // ---------------------------------------------------------------------------------------
@@ -417,7 +359,7 @@ TEST_F(EditingTest, ClosingWithARowSelectedStoresItsCheckBoxes) {
 
 TEST_F(EditingTest, WithoutASelectedButtonPickingChangesNoSlot) {
     Open();
-    SetState(IDC_LIST_BUTTONS, 0, 0, LVIS_SELECTED);
+    SetRowState(IDC_LIST_BUTTONS, 0, 0, LVIS_SELECTED);
     Pick(L"［Enter］");
 
     EXPECT_EQ(Summary(0), L"_/_/_");

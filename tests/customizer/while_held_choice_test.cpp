@@ -15,6 +15,7 @@
 #include "common/settings_schema.h"
 #include "customizer/button_page.h"
 #include "customizer/catalogues.h"
+#include "button_page_sheet.h"
 #include "support/button_settings.h"
 #include "support/message_pump.h"
 #include "support/recording_os.h"
@@ -27,63 +28,16 @@ using testing_support::SlotValueName;
 
 namespace {
 
-class WhileHeldChoiceTest : public ::testing::Test {
+class WhileHeldChoiceTest : public testing_support::ButtonPageSheet {
   protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_TAB_CLASSES};
-        InitCommonControlsEx(&controls);
-        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
+        StartClean();
         testing_support::DeleteKeyTree(HKEY_LOCAL_MACHINE, kPlatformButtonsPath);
         const std::wstring button = std::wstring(kPlatformButtonsPath) + L"\\40C1";
         testing_support::SetString(HKEY_LOCAL_MACHINE, button, kValueName, L"ボタン 1");
         testing_support::SetString(HKEY_LOCAL_MACHINE, button, kValueIcon, L"");
-        buttonCatalogue.clear();
-        commandCatalogue.clear();
     }
-    void TearDown() override {
-        if (sheet.m_hWnd) {
-            sheet.DestroyWindow();
-        }
-        DispatchPending();
-        testing_support::DeleteKeyTree(HKEY_CURRENT_USER, kProductKeyPath);
-        buttonCatalogue.clear();
-        commandCatalogue.clear();
-    }
-    void Open() {
-        sheet.AddPage(&page);
-        ASSERT_TRUE(sheet.Create());
-        DispatchPending();
-    }
-    void Close() {
-        sheet.DestroyWindow();
-        DispatchPending();
-    }
-    void ModeRow(int row, UINT state, UINT mask) {
-        LVITEMW item = {};
-        item.state = state;
-        item.stateMask = mask;
-        page.m_listMode.SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                                    reinterpret_cast<LPARAM>(&item));
-        DispatchPending();
-    }
-    void SelectMode(int row) {
-        ModeRow(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
-    void CheckMode(int row, bool on) {
-        ModeRow(row, INDEXTOSTATEIMAGEMASK(on ? 2 : 1), LVIS_STATEIMAGEMASK);
-    }
-    void Pick(const wchar_t* name) {
-        HWND box = page.GetDlgItem(IDC_COMBO_PROGRAM);
-        const LRESULT index = SendMessageW(box, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                           reinterpret_cast<LPARAM>(name));
-        ASSERT_NE(index, CB_ERR);
-        SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        SendMessageW(page.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_COMBO_PROGRAM, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(box));
-        DispatchPending();
-    }
-    std::wstring ModeText(int n) { return page.m_listMode.GetItemText(n, 1).Std(); }
-    std::wstring Summary() { return page.m_listButton.GetItemText(0, 1).Std(); }
+    void TearDown() override { CleanUp(); }
     long Refusals() const {
         return std::count_if(os.calls.begin(), os.calls.end(), [](const std::string& call) {
             return call.rfind("MessageBox", 0) == 0;
@@ -103,10 +57,6 @@ class WhileHeldChoiceTest : public ::testing::Test {
         bytes.push_back(static_cast<BYTE>(type));
         return bytes;
     }
-
-    testing_support::RecordingOs os;
-    KestrelConfigProp1 page;
-    CPropertySheet sheet{L"Kestrel設定"};
 };
 
 TEST_F(WhileHeldChoiceTest, OfferedForTheHoldAndAFreeSingleShownAndStoredAsType5) {
@@ -114,7 +64,7 @@ TEST_F(WhileHeldChoiceTest, OfferedForTheHoldAndAFreeSingleShownAndStoredAsType5
     SelectMode(kPressHold);
     Pick(L"押している間: Ctrl");
     EXPECT_EQ(ModeText(kPressHold), L"押している間: Ctrl");
-    EXPECT_EQ(Summary(), L"_/_/押している間: Ctrl");
+    EXPECT_EQ(Summary(0), L"_/_/押している間: Ctrl");
     // The single takes it only while double and hold are off; the double never does.
     SelectMode(kPressSingle);
     CheckMode(kPressHold, true);
@@ -165,7 +115,7 @@ TEST_F(WhileHeldChoiceTest, StoredWhileHeldPairsAreKeptByteForByteInAnySlot) {
     for (const auto& slot : stored) {
         EXPECT_EQ(ModeText(slot.n), slot.shown);
     }
-    EXPECT_EQ(Summary(), L"押している間: Shift+Ctrl/押している間: Ctrl/q?");
+    EXPECT_EQ(Summary(0), L"押している間: Shift+Ctrl/押している間: Ctrl/q?");
     Close();
     for (int n = 0; n < kSlotCount; ++n) {
         EXPECT_EQ(Raw(kValueSlotCmdFormat, n), before[static_cast<size_t>(n)]) << n;
