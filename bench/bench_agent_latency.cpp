@@ -15,26 +15,8 @@ namespace {
 constexpr int kPresses = 50;
 constexpr DWORD kDoubleTime = 150;
 constexpr DWORD kHoldTime = 500;
-constexpr BYTE kImmediate = 0xC1;     // single only: runs at the key-down
-constexpr BYTE kTimed = 0xC2;         // single, double and hold
-constexpr DWORD kFirstActionKey = 2;  // every key sequence opens with a release of key 2
-
-// The moment the agent's first synthesized key arrived after `since`, or a negative value.
-double FirstActionKey(KeyObserver& observer, double since) {
-    double at = -1;
-    WaitUntil(
-        [&] {
-            for (const KeyObserver::Event& e : observer.Events()) {
-                if (e.vk == kFirstActionKey && e.ms >= since) {
-                    at = e.ms;
-                    return true;
-                }
-            }
-            return false;
-        },
-        3000);
-    return at;
-}
+constexpr BYTE kImmediate = 0xC1;  // single only: runs at the key-down
+constexpr BYTE kTimed = 0xC2;      // single, double and hold
 
 }  // namespace
 
@@ -48,12 +30,10 @@ int main() {
                          {2, kestrel::kActionKeySequence, L"#3#"}});
     KeyObserver observer;  // older than the agent's hook
     AgentFolder folder;
-    HANDLE agent = nullptr;
-    HWND window = bench::StartAgentWindow(folder, &agent);
-    if (!window) {
+    const bench::StartedAgent agent(folder, 300);
+    if (!agent.Started()) {
         return 1;
     }
-    Pump(300);
 
     std::vector<double> immediate, single, hold;
     for (int i = 0; i < kPresses; ++i) {
@@ -61,7 +41,7 @@ int main() {
         KeyDown(VK_LWIN);
         const double down = NowMs();
         KeyDown(kImmediate);
-        const double at = FirstActionKey(observer, down);
+        const double at = bench::FirstActionKey(observer, down);
         ButtonUp(kImmediate);
         if (at >= 0) {
             immediate.push_back(at - down);
@@ -75,7 +55,7 @@ int main() {
         KeyUp(kTimed);
         const double up = NowMs();
         KeyUp(VK_LWIN);
-        const double at = FirstActionKey(observer, up);
+        const double at = bench::FirstActionKey(observer, up);
         if (at >= 0) {
             single.push_back(at - up - kDoubleTime);
         }
@@ -86,7 +66,7 @@ int main() {
         KeyDown(VK_LWIN);
         const double down = NowMs();
         KeyDown(kTimed);
-        const double at = FirstActionKey(observer, down);
+        const double at = bench::FirstActionKey(observer, down);
         ButtonUp(kTimed);
         if (at >= 0) {
             hold.push_back(at - down - kHoldTime);
@@ -94,8 +74,7 @@ int main() {
         Pump(kDoubleTime + 50);  // let the ignored key-up settle
     }
 
-    SendTo(window, WM_CLOSE);
-    AgentFolder::WaitForExit(agent, 10000);
+    agent.Close();
     ClearSettings();
     ReleaseModifiers();
     if (immediate.size() < kPresses || single.size() < kPresses || hold.size() < kPresses) {
@@ -103,17 +82,11 @@ int main() {
                      kPresses - immediate.size(), kPresses - single.size(), kPresses - hold.size(),
                      kPresses);
     }
-    if (!immediate.empty()) {
-        bench::Report("Agent: key-down to first action key, no wait (50 presses)",
-                      bench::Summarize(immediate), "ms", "median < 10 ms");
-    }
-    if (!single.empty()) {
-        bench::Report("Agent: release to single-press action, less DoubleTime (50 presses)",
-                      bench::Summarize(single), "ms", "median < 10 ms");
-    }
-    if (!hold.empty()) {
-        bench::Report("Agent: key-down to hold action, less HoldTime (50 presses)",
-                      bench::Summarize(hold), "ms", "median < 10 ms");
-    }
+    bench::ReportSamples("Agent: key-down to first action key, no wait (50 presses)", immediate,
+                         "ms", "median < 10 ms");
+    bench::ReportSamples("Agent: release to single-press action, less DoubleTime (50 presses)",
+                         single, "ms", "median < 10 ms");
+    bench::ReportSamples("Agent: key-down to hold action, less HoldTime (50 presses)", hold, "ms",
+                         "median < 10 ms");
     return 0;
 }

@@ -54,15 +54,12 @@ int main() {
     std::vector<double> agentKb, addedKb;
     for (int i = 0; i < kStarts; ++i) {
         AgentFolder folder;
-        HANDLE agent = nullptr;
-        HWND window = bench::StartAgentWindow(folder, &agent);
-        if (!window) {
+        const bench::StartedAgent agent(folder, 500);
+        if (!agent.Started()) {
             return 1;
         }
-        Pump(500);
-        const double kb = WorkingSetKb(agent);
-        SendTo(window, WM_CLOSE);
-        AgentFolder::WaitForExit(agent, 10000);
+        const double kb = WorkingSetKb(agent.Process());
+        agent.Close();
         const double idle = IdleWorkingSetKb(HostPath(KESTREL_IDLE_EXE));
         if (kb > 0 && idle > 0) {
             agentKb.push_back(kb);

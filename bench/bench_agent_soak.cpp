@@ -304,16 +304,14 @@ int main(int argc, char** argv) {
     }
     SeedSoakSettings(folder.Path());
 
-    HANDLE agent = nullptr;
-    HWND window = bench::StartAgentWindow(folder, &agent);
-    if (!window) {
+    const bench::StartedAgent agent(folder, 1000);
+    if (!agent.Started()) {
         return 1;
     }
-    Pump(1000);
-    const Figures startUp = Measure(agent);
+    const Figures startUp = Measure(agent.Process());
     Print("after start-up", 0, startUp);
 
-    Sender sender(window);
+    Sender sender(agent.Window());
     const long long roundMessages = 3 * 10 + 6;
     const long long roundsPerPhase = messages / kPhases / roundMessages + 1;
 
@@ -354,7 +352,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     Pump(2000);  // the started proof programs end
-    const Figures warm = Measure(agent);
+    const Figures warm = Measure(agent.Process());
     Print("after warm-up", sender.sent(), warm);
     const long long warmMessages = sender.sent();
 
@@ -375,7 +373,7 @@ int main(int argc, char** argv) {
                         (bench::NowMicroseconds() - start));
         if (phase % kCheckpointEvery == 0) {
             Pump(1500);
-            checkpoints.push_back(Measure(agent));
+            checkpoints.push_back(Measure(agent.Process()));
             Print(phase == kPhases ? "at the end" : "checkpoint", sender.sent(),
                   checkpoints.back());
         }
@@ -387,8 +385,7 @@ int main(int argc, char** argv) {
     for (const wchar_t* name : kProofNames) {
         starts += StartsRecorded(folder.Path() + L"\\" + name);
     }
-    SendTo(window, WM_CLOSE);
-    const DWORD exitCode = AgentFolder::WaitForExit(agent, 10000);
+    const DWORD exitCode = agent.Close();
     ClearSettings();
     ReleaseModifiers();
     std::fprintf(stderr, "%lld messages after warm-up, %d program starts of %d, exit code %lu\n",

@@ -14,23 +14,6 @@ namespace {
 constexpr int kPresses = 50;
 constexpr BYTE kWhileHeld = 0xC1;
 constexpr BYTE kOrdinary = 0xC2;
-constexpr DWORD kFirstActionKey = 2;  // every key sequence opens with a release of key 2
-
-double FirstActionKey(KeyObserver& observer, double since) {
-    double at = -1;
-    WaitUntil(
-        [&] {
-            for (const KeyObserver::Event& e : observer.Events()) {
-                if (e.vk == kFirstActionKey && e.ms >= since) {
-                    at = e.ms;
-                    return true;
-                }
-            }
-            return false;
-        },
-        3000);
-    return at;
-}
 
 std::vector<double> Taps(KeyObserver& observer, BYTE button) {
     std::vector<double> taps;
@@ -42,7 +25,7 @@ std::vector<double> Taps(KeyObserver& observer, BYTE button) {
         const double up = NowMs();
         KeyUp(button);
         KeyUp(VK_LWIN);
-        const double at = FirstActionKey(observer, up);
+        const double at = bench::FirstActionKey(observer, up);
         if (at >= 0) {
             taps.push_back(at - up);
         }
@@ -63,29 +46,22 @@ int main() {
                          {2, kestrel::kActionKeySequence, L"#3#"}});
     KeyObserver observer;  // older than the agent's hook
     AgentFolder folder;
-    HANDLE agent = nullptr;
-    HWND window = bench::StartAgentWindow(folder, &agent);
-    if (!window) {
+    const bench::StartedAgent agent(folder, 300);
+    if (!agent.Started()) {
         return 1;
     }
-    Pump(300);
     const std::vector<double> whileHeld = Taps(observer, kWhileHeld);
     const std::vector<double> ordinary = Taps(observer, kOrdinary);
-    SendTo(window, WM_CLOSE);
-    AgentFolder::WaitForExit(agent, 10000);
+    agent.Close();
     ClearSettings();
     ReleaseModifiers();
     if (whileHeld.size() < kPresses || ordinary.size() < kPresses) {
         std::fprintf(stderr, "taps without action: %zu, %zu of %d\n", kPresses - whileHeld.size(),
                      kPresses - ordinary.size(), kPresses);
     }
-    if (!whileHeld.empty()) {
-        bench::Report("Agent: release to tap action, hold held Ctrl (50 presses)",
-                      bench::Summarize(whileHeld), "ms", "median < 10 ms");
-    }
-    if (!ordinary.empty()) {
-        bench::Report("Agent: release to tap action, ordinary hold (50 presses)",
-                      bench::Summarize(ordinary), "ms", "-");
-    }
+    bench::ReportSamples("Agent: release to tap action, hold held Ctrl (50 presses)", whileHeld,
+                         "ms", "median < 10 ms");
+    bench::ReportSamples("Agent: release to tap action, ordinary hold (50 presses)", ordinary, "ms",
+                         "-");
     return 0;
 }

@@ -7,22 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_common.h"
+#include "bench/hook_call.h"
 #include "platform/hotkeys.h"
 
 namespace {
 
+using bench::ReportHookTime;
+using bench::TimedHookCall;
+
 constexpr int kRounds = 2000;
 constexpr UINT kButton = 0xC1;
-
-using bench::Percentile;
-
-double Call(DWORD vk, bool up) {
-    KBDLLHOOKSTRUCT event = {vk, 0, up ? static_cast<DWORD>(LLKHF_UP) : 0u, GetTickCount(), 0};
-    const double start = bench::NowMicroseconds();
-    platform::test_access::CallKeyboardHook(&event);
-    return bench::NowMicroseconds() - start;
-}
 
 double PassOn() {
     KBDLLHOOKSTRUCT event = {'A', 0, 0, GetTickCount(), 0};
@@ -35,11 +29,6 @@ void Drain() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     }
-}
-
-void Report(const char* figure, const std::vector<double>& samples) {
-    bench::Report(figure, {Percentile(samples, 0.5), Percentile(samples, 0.99)}, "us",
-                  "p99 < 100 us");
 }
 
 }  // namespace
@@ -58,10 +47,10 @@ int main() {
 
     std::vector<double> other, down, up, passOn;
     for (int i = 0; i < kRounds; ++i) {
-        other.push_back(Call('A', false));
-        other.push_back(Call('A', true));
-        down.push_back(Call(kButton, false));
-        up.push_back(Call(kButton, true));
+        other.push_back(TimedHookCall('A', false));
+        other.push_back(TimedHookCall('A', true));
+        down.push_back(TimedHookCall(kButton, false));
+        up.push_back(TimedHookCall(kButton, true));
         passOn.push_back(PassOn());
         if (i % 50 == 0) {
             Drain();
@@ -74,9 +63,9 @@ int main() {
     }
     DestroyWindow(window);
 
-    Report("Hook procedure, a key that is no button: median and p99", other);
-    Report("Hook procedure, a button's key-down under Win: median and p99", down);
-    Report("Hook procedure, a button's key-up: median and p99", up);
-    Report("CallNextHookEx alone, what any hook pays for a key: median and p99", passOn);
+    ReportHookTime("Hook procedure, a key that is no button: median and p99", other);
+    ReportHookTime("Hook procedure, a button's key-down under Win: median and p99", down);
+    ReportHookTime("Hook procedure, a button's key-up: median and p99", up);
+    ReportHookTime("CallNextHookEx alone, what any hook pays for a key: median and p99", passOn);
     return 0;
 }

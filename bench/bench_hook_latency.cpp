@@ -20,8 +20,6 @@ constexpr int kKeys = 50;  // per phase of a round; key-downs and key-ups both c
 constexpr int kRounds = 32;
 constexpr BYTE kTypedKey = 'A';  // no button
 
-using bench::Percentile;
-
 // Latency of each injected event to the observer's hook, in microseconds.
 std::vector<double> Type(KeyObserver& observer) {
     std::vector<double> latencies;
@@ -44,13 +42,14 @@ void ReportPhase(const char* name, const std::vector<double>& samples) {
     char figure[160];
     std::snprintf(figure, sizeof(figure), "Typing %s: key to the next hook, median and p99 (%zu)",
                   name, samples.size());
-    bench::Report(figure, {Percentile(samples, 0.5), Percentile(samples, 0.99)}, "us", "-");
+    bench::Report(figure, bench::MedianAndP99(samples), "us", "-");
 }
 
 // What `samples` add to `baseline`, at the median and at the p99.
 bench::Summary Added(const std::vector<double>& samples, const std::vector<double>& baseline) {
-    return {Percentile(samples, 0.5) - Percentile(baseline, 0.5),
-            Percentile(samples, 0.99) - Percentile(baseline, 0.99)};
+    const bench::Summary with = bench::MedianAndP99(samples);
+    const bench::Summary without = bench::MedianAndP99(baseline);
+    return {with.median - without.median, with.worst - without.worst};
 }
 
 void ReportAdded(const char* name, const char* by, const std::vector<double>& samples,
@@ -149,12 +148,11 @@ int main() {
     std::vector<double> noAgent = Type(observer);
 
     AgentFolder folder;
-    HANDLE agent = nullptr;
-    HWND window = bench::StartAgentWindow(folder, &agent);
-    if (!window) {
+    const bench::StartedAgent agent(folder, 500);
+    if (!agent.Started()) {
         return 1;
     }
-    Pump(500);
+    const HWND window = agent.Window();
     HANDLE agentThread =
         OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(window, nullptr));
 
@@ -201,8 +199,7 @@ int main() {
     if (agentThread) {
         CloseHandle(agentThread);
     }
-    SendTo(window, WM_CLOSE);
-    AgentFolder::WaitForExit(agent, 10000);
+    agent.Close();
     ClearSettings();
     ReleaseModifiers();
 

@@ -57,12 +57,10 @@ int Reinstalls(bench::NewerHook& newer, int seconds, Input input) {
 bool Measure(const std::wstring& agentExe, int seconds, HWND target, Counts* counts) {
     AgentFolder folder;
     folder.Copy(agentExe, L"Kestrel.exe");
-    HANDLE agent = nullptr;
-    HWND window = bench::StartAgentWindow(folder, &agent);
-    if (!window) {
+    const bench::StartedAgent agent(folder, 500);
+    if (!agent.Started()) {
         return false;
     }
-    Pump(500);
     {
         bench::NewerHook newer(&TakesTyping);
         bench::NewerHook::Watch(kWatchedKey);
@@ -83,8 +81,7 @@ bool Measure(const std::wstring& agentExe, int seconds, HWND target, Counts* cou
             keybd_event(kTypedKey, 0, KEYEVENTF_KEYUP, 0);
         });
     }
-    SendTo(window, WM_CLOSE);
-    AgentFolder::WaitForExit(agent, 10000);
+    agent.Close();
     return true;
 }
 

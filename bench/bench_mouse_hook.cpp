@@ -12,7 +12,6 @@
 #include "bench/bench_common.h"
 #include "support/hook_thread.h"
 
-using bench::Percentile;
 using namespace e2e_agent;
 
 namespace {
@@ -79,11 +78,12 @@ void ReportClicks(const ClickKind& kind, const Phase& phase, const Phase* baseli
     auto samples = [&](const Phase& p) -> const std::vector<double>& {
         return &kind == &kLeft ? p.left : p.middle;
     };
-    bench::Summary figure = {Percentile(samples(phase), 0.5), Percentile(samples(phase), 0.99)};
+    bench::Summary figure = bench::MedianAndP99(samples(phase));
     char name[160];
     if (baseline) {
-        figure.median -= Percentile(samples(*baseline), 0.5);
-        figure.worst -= Percentile(samples(*baseline), 0.99);
+        const bench::Summary base = bench::MedianAndP99(samples(*baseline));
+        figure.median -= base.median;
+        figure.worst -= base.worst;
         std::snprintf(name, sizeof(name), "Clicking %s: %s, median and p99", kind.name, added);
     } else {
         std::snprintf(name, sizeof(name),
@@ -107,23 +107,21 @@ void SeedBackAndForward() {
 // program may send; false when the agent did not start.
 bool MeasureAgent(Phase* released, Phase* taken) {
     AgentFolder folder;
-    HANDLE agent = nullptr;
-    HWND window = bench::StartAgentWindow(folder, &agent);
-    if (!window) {
+    const bench::StartedAgent agent(folder, 500);
+    if (!agent.Started()) {
         return false;
     }
-    Pump(500);
     for (int round = 0; round < kRounds; ++round) {
         for (bool buttons : {false, true}) {
             for (BYTE vk : kButtons) {
-                SendTo(window, buttons ? kestrel::MSG_RESTORE_TEMP : kestrel::MSG_RELEASE_TEMP, vk);
+                SendTo(agent.Window(),
+                       buttons ? kestrel::MSG_RESTORE_TEMP : kestrel::MSG_RELEASE_TEMP, vk);
             }
             Pump(50);
             (buttons ? taken : released)->Measure();
         }
     }
-    SendTo(window, WM_CLOSE);
-    AgentFolder::WaitForExit(agent, 10000);
+    agent.Close();
     return true;
 }
 

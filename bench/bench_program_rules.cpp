@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_common.h"
+#include "bench/hook_call.h"
 #include "platform/hotkeys.h"
 #include "platform/press_rules.h"
 
 namespace {
+
+using bench::ReportHookTime;
+using bench::TimedHookCall;
 
 // Blocks with and without programs take turns, so that both see the same machine.
 constexpr int kBlocks = 40;
@@ -19,26 +22,12 @@ constexpr int kBlockRounds = 50;
 constexpr UINT kButton = VK_F13;
 constexpr int kPrograms = 50;
 
-using bench::Percentile;
-
-double Call(DWORD vk, bool up) {
-    KBDLLHOOKSTRUCT event = {vk, 0, up ? static_cast<DWORD>(LLKHF_UP) : 0u, GetTickCount(), 0};
-    const double start = bench::NowMicroseconds();
-    platform::test_access::CallKeyboardHook(&event);
-    return bench::NowMicroseconds() - start;
-}
-
 // Dispatched, so that the window's painting is done and does not come back.
 void Drain() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageW(&message);
     }
-}
-
-void Report(const char* figure, const std::vector<double>& samples) {
-    bench::Report(figure, {Percentile(samples, 0.5), Percentile(samples, 0.99)}, "us",
-                  "p99 < 100 us");
 }
 
 platform::PressRules Rules(int programs) {
@@ -64,16 +53,16 @@ struct Samples {
 void MeasureBlock(HWND window, HWND other, const platform::PressRules& rules, Samples* samples) {
     platform::SetPressRules(window, rules);
     for (int i = 0; i < kBlockRounds; ++i) {
-        samples->otherKey.push_back(Call('A', false));
-        Call('A', true);
-        samples->buttonDown.push_back(Call(kButton, false));
-        Call(kButton, true);
+        samples->otherKey.push_back(TimedHookCall('A', false));
+        TimedHookCall('A', true);
+        samples->buttonDown.push_back(TimedHookCall(kButton, false));
+        TimedHookCall(kButton, true);
         if (rules.DependOnProgram()) {
             const double start = bench::NowMicroseconds();
             platform::test_access::CallForegroundEvent(other);
             samples->foregroundChange.push_back(bench::NowMicroseconds() - start);
-            samples->downAfterChange.push_back(Call(kButton, false));
-            Call(kButton, true);
+            samples->downAfterChange.push_back(TimedHookCall(kButton, false));
+            TimedHookCall(kButton, true);
         }
     }
     Drain();
@@ -106,14 +95,15 @@ int main() {
     }
     DestroyWindow(window);
 
-    Report("Hook procedure, no program configured, a button's key-down: median and p99",
-           none.buttonDown);
-    Report("Hook procedure, 50 programs configured, a button's key-down: median and p99",
-           fifty.buttonDown);
-    Report("Hook procedure, no program configured, a key that is no button", none.otherKey);
-    Report("Hook procedure, 50 programs configured, a key that is no button", fifty.otherKey);
-    Report("Hook procedure, 50 programs, a button's key-down after a foreground change",
-           fifty.downAfterChange);
-    Report("Foreground event: the new window's program looked up", fifty.foregroundChange);
+    ReportHookTime("Hook procedure, no program configured, a button's key-down: median and p99",
+                   none.buttonDown);
+    ReportHookTime("Hook procedure, 50 programs configured, a button's key-down: median and p99",
+                   fifty.buttonDown);
+    ReportHookTime("Hook procedure, no program configured, a key that is no button", none.otherKey);
+    ReportHookTime("Hook procedure, 50 programs configured, a key that is no button",
+                   fifty.otherKey);
+    ReportHookTime("Hook procedure, 50 programs, a button's key-down after a foreground change",
+                   fifty.downAfterChange);
+    ReportHookTime("Foreground event: the new window's program looked up", fifty.foregroundChange);
     return 0;
 }

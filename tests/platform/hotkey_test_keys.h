@@ -1,7 +1,7 @@
 #pragma once
 // What the hot-key layer's tests press and read: a handheld button's code, the modifiers the
-// agent registers it with, key events injected as a keyboard sends them, and a report put
-// as the window receives it.
+// agent registers it with, key events and clicks injected as a keyboard and a mouse send
+// them, and a report put as the window receives it.
 #include <windows.h>
 
 #include <string>
@@ -28,6 +28,18 @@ inline void PressWithWin(BYTE vk = kButton, BYTE win = VK_LWIN) {
     Down(vk);
     Up(vk);
     Up(win);
+}
+
+// A click of the middle button or of a side button (VK_XBUTTON1, VK_XBUTTON2).
+inline void Click(UINT vk) {
+    if (vk == VK_MBUTTON) {
+        mouse_event(MOUSEEVENTF_MIDDLEDOWN, 0, 0, 0, 0);
+        mouse_event(MOUSEEVENTF_MIDDLEUP, 0, 0, 0, 0);
+    } else {
+        const DWORD button = vk == VK_XBUTTON1 ? XBUTTON1 : XBUTTON2;
+        mouse_event(MOUSEEVENTF_XDOWN, 0, 0, button, 0);
+        mouse_event(MOUSEEVENTF_XUP, 0, 0, button, 0);
+    }
 }
 
 // A report of hot key `id` as "id down" or "id up".

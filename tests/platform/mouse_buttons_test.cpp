@@ -8,8 +8,8 @@
 
 #include "platform/hotkey_test_keys.h"
 #include "platform/hotkeys.h"
-#include "platform/older_mouse_hook.h"
 #include "support/message_pump.h"  // NowMs
+#include "support/older_mouse_hook.h"
 #include "support/test_window.h"
 
 using namespace platform;
@@ -54,7 +54,8 @@ class MouseButtonsTest : public ::testing::Test {
         return found;
     }
 
-    OlderMouseHook programs;  // before the layer's hook, so it sees what the layer passes
+    testing_support::ClickMarkedMouseHook
+        programs;  // before the layer's hook, so it sees what the layer passes
     HWND window = nullptr;
 };
 

@@ -11,9 +11,9 @@
 
 #include "platform/hotkey_test_keys.h"
 #include "platform/hotkeys.h"
-#include "platform/older_mouse_hook.h"
 #include "support/hook_thread.h"
 #include "support/message_pump.h"  // NowMs
+#include "support/older_mouse_hook.h"
 #include "support/test_window.h"
 
 using namespace platform;
@@ -96,7 +96,7 @@ class MouseHookTest : public ::testing::Test {
     }
     static void ReleaseBack() { mouse_event(MOUSEEVENTF_XUP, 0, 0, XBUTTON1, 0); }
 
-    OlderMouseHook programs;
+    testing_support::ClickMarkedMouseHook programs;
     HWND window = nullptr;
 };
 

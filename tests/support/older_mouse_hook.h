@@ -1,86 +1,64 @@
 #pragma once
 // A mouse hook older than the one under test, standing for every program behind it: it
-// writes down the presses and releases of the middle and side buttons that come through.
-// Whatever the newer hook swallowed never reaches it.
+// writes down the button and wheel events that come through ("middle down", "back up"...),
+// and keeps its own marker from every window. Whatever the newer hook swallowed never
+// reaches it.
 #include <windows.h>
 
-#include <memory>
-#include <mutex>
 #include <string>
-#include <vector>
 
-#include "support/hook_thread.h"
-#include "support/message_pump.h"
+#include "support/older_hook.h"
 
 namespace testing_support {
 
-class OlderMouseHook {
-  public:
-    // The hook must find its instance from its first call on.
-    OlderMouseHook() {
-        instance = this;
-        hook_ = std::make_unique<HookThread>(WH_MOUSE_LL, &OlderMouseHook::Hook);
-    }
-    ~OlderMouseHook() {
-        hook_.reset();
-        instance = nullptr;
-    }
-    OlderMouseHook(const OlderMouseHook&) = delete;
-    OlderMouseHook& operator=(const OlderMouseHook&) = delete;
+// The marker an older mouse hook sends after what it is to read.
+enum class MouseMarker {
+    kMove,       // a move by nothing
+    kLeftClick,  // a click of the left button, down and up
+};
 
-    // Returns, after every mouse event sent before it has come through, what came through
-    // since the last call ("middle down", "back up"...).
-    std::vector<std::string> Seen() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            markerSeen_ = false;
+template <MouseMarker kMarker>
+struct MouseWatch {
+    static constexpr int kHookType = WH_MOUSE_LL;
+    using Event = MSLLHOOKSTRUCT;
+    static constexpr bool kKeepsMarker = true;
+    static constexpr ULONG_PTR kMarkerInfo = 0x4F4C4452;
+
+    static void SendMarker() {
+        if (kMarker == MouseMarker::kMove) {
+            mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, kMarkerInfo);
+        } else {
+            mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, kMarkerInfo);
+            mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, kMarkerInfo);
         }
-        // A move by nothing, which this hook keeps from every window.
-        mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, kMarker);
-        const double deadline = NowMs() + kPatienceMs;
-        while (NowMs() < deadline) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                if (markerSeen_) {
-                    std::vector<std::string> seen;
-                    seen.swap(seen_);
-                    return seen;
-                }
-            }
-            Sleep(5);
-        }
-        return {"the marker never came through"};
     }
-
-  private:
-    static constexpr double kPatienceMs = 10000;
-    static constexpr ULONG_PTR kMarker = 0x4F4C4452;
-
-    static LRESULT CALLBACK Hook(int code, WPARAM message, LPARAM lParam) {
-        const auto& event = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
-        if (code == HC_ACTION && message == WM_MOUSEMOVE && event.dwExtraInfo == kMarker) {
-            std::lock_guard<std::mutex> lock(instance->mutex_);
-            instance->markerSeen_ = true;
-            return 1;
+    static Sighting Read(WPARAM message, const Event& event, std::string* description) {
+        const UINT last = kMarker == MouseMarker::kMove ? WM_MOUSEMOVE : WM_LBUTTONUP;
+        if (event.dwExtraInfo == kMarkerInfo) {
+            return message == last ? Sighting::kMarkerEnd : Sighting::kMarkerPart;
+        }
+        if (message == WM_MOUSEMOVE) {
+            return Sighting::kIgnored;
         }
         const bool middle = message == WM_MBUTTONDOWN || message == WM_MBUTTONUP;
         const bool side = message == WM_XBUTTONDOWN || message == WM_XBUTTONUP;
-        if (code == HC_ACTION && (middle || side)) {
-            const char* name = middle                                ? "middle"
-                               : HIWORD(event.mouseData) == XBUTTON1 ? "back"
-                                                                     : "forward";
+        if (!middle && !side) {
+            *description = "message " + std::to_string(message);
+        } else {
             const bool up = message == WM_MBUTTONUP || message == WM_XBUTTONUP;
-            std::lock_guard<std::mutex> lock(instance->mutex_);
-            instance->seen_.push_back(std::string(name) + (up ? " up" : " down"));
+            *description = middle                                ? "middle"
+                           : HIWORD(event.mouseData) == XBUTTON1 ? "back"
+                                                                 : "forward";
+            *description += up ? " up" : " down";
         }
-        return CallNextHookEx(nullptr, code, message, lParam);
+        return Sighting::kWritten;
     }
-
-    static inline OlderMouseHook* instance = nullptr;
-    std::unique_ptr<HookThread> hook_;
-    std::mutex mutex_;
-    bool markerSeen_ = false;
-    std::vector<std::string> seen_;
 };
+
+// Marks with a move by nothing.
+using OlderMouseHook = OlderHook<MouseWatch<MouseMarker::kMove>>;
+// Marks with a left click: a newer mouse hook lets a move by at once, but reads a click as it
+// reads the clicks under test.
+using ClickMarkedMouseHook = OlderHook<MouseWatch<MouseMarker::kLeftClick>>;
 
 }  // namespace testing_support
