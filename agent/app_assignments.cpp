@@ -47,10 +47,11 @@ bool SlotsCarryPause(const ActionSlot* slots) {
     return false;
 }
 
-// Only a registered button can be pressed; the layer lets every other key pass anyway.
-platform::ButtonRule GlobalRule(const ButtonBinding& binding) {
-    return {binding.vk, binding.enabled == 1,
-            binding.enabled == 1 && SlotsCarryPause(binding.slots)};
+// A press whose double slot is on waits for a second one; the layer keeps that second
+// press with the first one's program, whatever is in front by then.
+platform::ButtonRule RuleFor(UINT vk, uint8_t enabled, const ActionSlot* slots) {
+    const bool on = enabled == 1;
+    return {vk, on, on && SlotsCarryPause(slots), on && slots[kPressDouble].enabled != 0};
 }
 
 }  // namespace
@@ -107,8 +108,9 @@ platform::PressRules MakePressRules(bool paused) {
     rules.paused = paused;
     rules.doubleTimeMs = doubleTime;
     for (const ButtonBinding& binding : buttonTable) {
+        // Only a registered button can be pressed; the layer lets every other key pass.
         if (binding.hotKeyId != kNoHotKeyId) {
-            rules.global.push_back(GlobalRule(binding));
+            rules.global.push_back(RuleFor(binding.vk, binding.enabled, binding.slots));
         }
     }
     for (size_t i = 0; i < loadedApps.size(); ++i) {
@@ -119,8 +121,7 @@ platform::PressRules MakePressRules(bool paused) {
         for (const ButtonBinding& binding : buttonTable) {
             for (const ProgramBinding& own : binding.appButtons) {
                 if (own.program == number && binding.hotKeyId != kNoHotKeyId) {
-                    program.buttons.push_back({binding.vk, own.enabled == 1,
-                                               own.enabled == 1 && SlotsCarryPause(own.slots)});
+                    program.buttons.push_back(RuleFor(binding.vk, own.enabled, own.slots));
                 }
             }
         }

@@ -35,6 +35,7 @@ void TogglePause() {
         ReleaseEverythingHeld();
     }
     HandPressRules();
+    ApplyWhileHeldButtons();
     ShowPauseInTip();
 }
 

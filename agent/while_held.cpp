@@ -8,6 +8,7 @@
 #include "agent/agent_state.h"
 #include "agent/button_table.h"
 #include "agent/classifier.h"
+#include "agent/pause.h"
 #include "common/settings_schema.h"
 #include "common/while_held.h"
 #include "platform/os_calls.h"
@@ -66,13 +67,17 @@ bool UsesWhileHeld(const ButtonBinding& binding) {
 
 }  // namespace
 
+// Paused, the slots that wait for the resume hold nothing either: the buttons the layer
+// still takes (those that resume) are ordinary presses until then.
 void ApplyWhileHeldButtons() {
     std::vector<platform::HeldButton> buttons;
     whileHeldInUse = false;
     for (const ButtonBinding& binding : buttonTable) {
         whileHeldInUse = whileHeldInUse || UsesWhileHeld(binding);
         const std::vector<platform::HeldButton> held = HeldButtonsOf(binding);
-        buttons.insert(buttons.end(), held.begin(), held.end());
+        if (!paused) {
+            buttons.insert(buttons.end(), held.begin(), held.end());
+        }
     }
     if (!buttons.empty() || layerHasButtons) {
         platform::Os().SetHeldModifierButtons(buttons, holdTime, kExtraInfoOwnKey);

@@ -10,7 +10,8 @@
 
 namespace kestrel {
 
-// After every settings load: the buttons whose enabled hold slot holds modifiers.
+// After every settings load and pause or resume: the buttons whose enabled hold slot holds
+// modifiers, none while paused.
 void ApplyWhileHeldButtons();
 // Every hot-key report of a button, before the classifier hears of it.
 void NoteButtonReport(LPARAM lParam);

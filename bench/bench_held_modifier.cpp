@@ -60,7 +60,7 @@ int main() {
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     platform::RegisterKeyUpHotKey(window, 1, MOD_WIN | MOD_KEYUP, kButton);
     platform::ConfigureHeldModifiers(60000, 1);
-    platform::SetHeldModifierButton({kButton, 0, MOD_CONTROL});
+    platform::SetHeldModifierButtons({{kButton, 0, MOD_CONTROL}});
 
     std::vector<double> hold, tap;
     for (int i = 0; i < kRounds; ++i) {

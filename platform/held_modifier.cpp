@@ -27,27 +27,27 @@ bool Later(DWORD now, DWORD at) {
 
 }  // namespace
 
-void HeldModifierDecider::SetButton(UINT vk, UINT modifiers, int program) {
-    modifiers &= kHotKeyModifierMask;
+void HeldModifierDecider::SetButton(const HeldButton& button) {
     buttons_.erase(std::remove_if(buttons_.begin(), buttons_.end(),
-                                  [vk, program](const Button& b) {
-                                      return b.vk == vk && b.program == program;
+                                  [&button](const HeldButton& b) {
+                                      return b.vk == button.vk && b.program == button.program;
                                   }),
                    buttons_.end());
+    const UINT modifiers = button.modifiers & kHotKeyModifierMask;
     if (modifiers) {
-        buttons_.push_back({vk, program, modifiers});
+        buttons_.push_back({button.vk, button.program, modifiers});
     }
 }
 
 bool HeldModifierDecider::IsButton(UINT vk) const {
     return std::any_of(buttons_.begin(), buttons_.end(),
-                       [vk](const Button& b) { return b.vk == vk; });
+                       [vk](const HeldButton& b) { return b.vk == vk; });
 }
 
 // No fallback to the global entry: a press reported with a program's number uses that
 // program's slots, and where their hold holds nothing the press is an ordinary one.
 UINT HeldModifierDecider::ModifiersOf(UINT vk, int program) const {
-    for (const Button& b : buttons_) {
+    for (const HeldButton& b : buttons_) {
         if (b.vk == vk && b.program == program) {
             return b.modifiers;
         }
@@ -123,8 +123,11 @@ HeldOutcome HeldModifierDecider::OnKey(const HeldInput& key, KeyDecision* decisi
         }
         return out;
     }
-    if (!IsButton(key.vk)) {
-        return out;  // another button keeps its own meaning
+    // Another button keeps its own meaning. The button of the press under way is heard to
+    // its release even when a new set of buttons no longer names it.
+    const bool pressUnderWay = state_ != kIdle && state_ != kTapWait && key.vk == buttonVk_;
+    if (!IsButton(key.vk) && !pressUnderWay) {
+        return out;
     }
     if (decision->reportCount == 0 && !key.up && (state_ == kOpen || state_ == kHeld) &&
         key.vk == buttonVk_) {

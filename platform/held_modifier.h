@@ -22,6 +22,16 @@
 
 namespace platform {
 
+// A press of button `vk` that uses `program`'s assignments (0 the global ones, else the
+// number the press rules give it) holds `modifiers` (MOD_SHIFT, MOD_CONTROL, MOD_ALT,
+// MOD_WIN) while held. A program's own assignments of the button decide its presses there,
+// whatever the global ones say.
+struct HeldButton {
+    UINT vk = 0;
+    int program = 0;
+    UINT modifiers = 0;
+};
+
 // One physical event as the hook saw it, enough to replay it as it came.
 struct HeldInput {
     bool mouse = false;
@@ -51,10 +61,8 @@ struct HeldOutcome {
 
 class HeldModifierDecider {
   public:
-    // A press of `vk` reported with `program`'s assignments (0 the global ones) holds
-    // `modifiers` (MOD_*) while held; 0 makes it an ordinary press. A program's own
-    // assignments of the button decide its presses there, whatever the global ones say.
-    void SetButton(UINT vk, UINT modifiers, int program = 0);
+    // Modifiers 0 make the press an ordinary one again.
+    void SetButton(const HeldButton& button);
     void ClearButtons() { buttons_.clear(); }
     bool HasButtons() const { return !buttons_.empty(); }
     bool IsButton(UINT vk) const;
@@ -84,11 +92,6 @@ class HeldModifierDecider {
 
   private:
     enum State : uint8_t { kIdle, kOpen, kHeld, kTapWait };
-    struct Button {
-        UINT vk;
-        int program;
-        UINT modifiers;
-    };
     UINT ModifiersOf(UINT vk, int program) const;
     void NotePhysicalModifier(const HeldInput& key);
     void ButtonDown(const HotKeyReport& report, const HeldInput& key, HeldOutcome* out,
@@ -102,7 +105,7 @@ class HeldModifierDecider {
     void ReleaseModifiers(UINT modifiers, UINT stillHeld, HeldOutcome* out) const;
     void HoldBack(const HeldInput& input, HeldOutcome* out);
 
-    std::vector<Button> buttons_;
+    std::vector<HeldButton> buttons_;
     DWORD holdTimeMs_ = 500;
     DWORD repeatWindowMs_ = 750;
 

@@ -261,14 +261,12 @@ void ConfigureHeldModifiers(DWORD holdTimeMs, ULONG_PTR ownExtraInfo) {
     layer::modifierExtraInfo = ownExtraInfo;
 }
 
-void SetHeldModifierButton(const HeldButton& button) {
-    std::lock_guard<std::mutex> lock(layer::dataLock);
-    layer::decider.SetButton(button.vk, button.modifiers, button.program);
-}
-
-void ClearHeldModifierButtons() {
+void SetHeldModifierButtons(const std::vector<HeldButton>& buttons) {
     std::lock_guard<std::mutex> lock(layer::dataLock);
     layer::decider.ClearButtons();
+    for (const HeldButton& button : buttons) {
+        layer::decider.SetButton(button);
+    }
 }
 
 void TapActionDone() {

@@ -7,20 +7,17 @@
 // the layer's ticket, so they pass its hooks once and never come back as presses.
 #include <windows.h>
 
+#include <vector>
+
+#include "platform/held_modifier.h"
+
 namespace platform {
 
 // `holdTimeMs` closes a choice as a hold; `ownExtraInfo` marks the modifiers' key events.
 void ConfigureHeldModifiers(DWORD holdTimeMs, ULONG_PTR ownExtraInfo);
-// A press of button `vk` that uses `program`'s assignments (0 the global ones, else the
-// number the press rules give it) holds `modifiers` (MOD_SHIFT, MOD_CONTROL, MOD_ALT,
-// MOD_WIN) while held; 0 makes it an ordinary press again.
-struct HeldButton {
-    UINT vk = 0;
-    int program = 0;
-    UINT modifiers = 0;
-};
-void SetHeldModifierButton(const HeldButton& button);
-void ClearHeldModifierButtons();
+// The whole set of buttons that hold modifiers (HeldButton), in place of the one before,
+// at once: a press judged meanwhile meets either set, never half of one.
+void SetHeldModifierButtons(const std::vector<HeldButton>& buttons);
 
 // The tap's own action is done: keys typed across the button and held back behind it follow
 // now (else once the hold time has passed).

@@ -157,10 +157,7 @@ BOOL OsCalls::WTSUnRegisterSessionNotification(HWND window) {
 void OsCalls::SetHeldModifierButtons(const std::vector<HeldButton>& buttons, DWORD holdTimeMs,
                                      ULONG_PTR ownExtraInfo) {
     ConfigureHeldModifiers(holdTimeMs, ownExtraInfo);
-    ClearHeldModifierButtons();
-    for (const HeldButton& button : buttons) {
-        SetHeldModifierButton(button);
-    }
+    platform::SetHeldModifierButtons(buttons);
     RefreshMouseHook();
 }
 

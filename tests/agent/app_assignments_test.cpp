@@ -92,6 +92,9 @@ TEST_F(AppAssignmentsTest, EveryButtonOnGloballyOrInAProgramIsRegisteredAndRuled
 
     EXPECT_TRUE(rules.Judge(0x7D, L"browser.exe").take);
     EXPECT_FALSE(rules.Judge(0x7D, L"editor.exe").take);
+    // Only the global F13 has a double press: only its second press follows the first's.
+    EXPECT_TRUE(rules.Judge(0x7C, L"editor.exe").awaitsSecond);
+    EXPECT_FALSE(rules.Judge(0x7C, L"browser.exe").awaitsSecond);
 }
 
 TEST_F(AppAssignmentsTest, TheSixteenButtonLimitCountsButtonsOnInAProgramOnly) {

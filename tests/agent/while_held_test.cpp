@@ -148,13 +148,30 @@ TEST_F(WhileHeldTest, ALockedSessionAndAReloadLeaveNothingHeld) {
     EXPECT_EQ(os.calls.front(), "ReleaseEverythingHeld()");
 }
 
-TEST_F(WhileHeldTest, ThePauseLeavesNothingHeld) {
+TEST_F(WhileHeldTest, AReloadLetsGoEvenWhenOnlyAProgramHoldsWhileHeld) {
+    SeedButton(L"40C1", {{kPressHold, kActionProgram, L"notepad.exe"}});
+    SeedAppButton(L"editor.exe", L"40C1", 1, {{kPressHold, kActionWhileHeld, L"C"}});
+    Load();
+    agentWindow = kWindow;
+    HandleReload();
+    ASSERT_FALSE(os.calls.empty());
+    EXPECT_EQ(os.calls.front(), "ReleaseEverythingHeld()");
+}
+
+// Paused, a button that resumes is an ordinary press: its hold waits for the resume too.
+TEST_F(WhileHeldTest, ThePauseLeavesNothingHeldAndHoldsNothingUntilTheResume) {
     SeedButton(L"40C1", {{kPressSingle, kActionWhileHeld, L"C"}});
+    SeedButton(L"40C2",
+               {{kPressSingle, kActionDeviceCommand, L"3"}, {kPressHold, kActionWhileHeld, L"S"}});
+    testing_support::SeedTimes(300, 700);
     Load();
     Report(0);
     TogglePause();
-    EXPECT_EQ(Held(), (Calls{"HoldModifiers(0x2)", "ReleaseEverythingHeld()"}));
+    EXPECT_EQ(Held(), (Calls{"HoldModifiers(0x2)", "ReleaseEverythingHeld()",
+                             "SetHeldModifierButtons(, 700, 1)"}));
+    os.calls.clear();
     TogglePause();
+    EXPECT_EQ(Held(), (Calls{"SetHeldModifierButtons(0xC2:0x4, 700, 1)"}));
 }
 
 }  // namespace

@@ -138,6 +138,9 @@ TEST_F(ProgramAssignmentsTest, TheSameButtonsFollowTheProgramInFrontAndTheWindow
     ASSERT_TRUE(Settled(browser));
     const LRESULT pausesBefore = browser.Count(VK_PAUSE);
     const int browserStarts = StartsRecorded(browserPause);
+    // A start-up press that met the agent before its hook did ran the global action: the
+    // system's own hot key, which caught it, names no program.
+    const int globalStarts = StartsRecorded(globalPause);
 
     // In the browser its own action, and the key never reaches it.
     ASSERT_TRUE(testing_support::RunXdotool(L"key Pause"));
@@ -148,7 +151,7 @@ TEST_F(ProgramAssignmentsTest, TheSameButtonsFollowTheProgramInFrontAndTheWindow
     // The drawing program in front: the global action.
     ASSERT_TRUE(BringToFront(drawing));
     ASSERT_TRUE(testing_support::RunXdotool(L"key Pause"));
-    EXPECT_TRUE(WaitUntil([&] { return StartsRecorded(globalPause) == 1; }));
+    EXPECT_TRUE(WaitUntil([&] { return StartsRecorded(globalPause) == globalStarts + 1; }));
     ASSERT_TRUE(Settled(drawing));
     EXPECT_EQ(drawing.Count(VK_PAUSE), 0);
     EXPECT_EQ(StartsRecorded(browserPause), browserStarts + 1);
@@ -166,7 +169,7 @@ TEST_F(ProgramAssignmentsTest, TheSameButtonsFollowTheProgramInFrontAndTheWindow
     ASSERT_TRUE(BringToFront(browser));
     EXPECT_EQ(StartsRecorded(globalBack), 1);
     EXPECT_EQ(browser.Count(VK_XBUTTON1), 0);
-    EXPECT_EQ(StartsRecorded(globalPause), 1);
+    EXPECT_EQ(StartsRecorded(globalPause), globalStarts + 1);
     EXPECT_TRUE(agent_->IsRunning());
 }
 

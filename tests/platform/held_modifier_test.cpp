@@ -42,8 +42,8 @@ class HeldModifierStory : public ::testing::Test {
         for (UINT vk : {UINT(VK_CAPITAL), UINT(VK_PAUSE), kSide}) {
             matcher.Add(nullptr, int(vk), MOD_WIN | MOD_KEYUP, vk);
         }
-        decider.SetButton(VK_CAPITAL, MOD_CONTROL);
-        decider.SetButton(kSide, MOD_CONTROL);
+        decider.SetButton({VK_CAPITAL, 0, MOD_CONTROL});
+        decider.SetButton({kSide, 0, MOD_CONTROL});
     }
     void Key(DWORD vk, bool up, DWORD at, DWORD flags = 0) {
         HeldInput input;
@@ -205,7 +205,7 @@ TEST_F(HeldModifierStory, ACtrlTheUserHoldsIsNotReleasedUnderTheirFinger) {
 }
 
 TEST_F(HeldModifierStory, OtherButtonsInjectedKeysAndEarlierKeysAreNotHeldBack) {
-    decider.SetButton(VK_PAUSE, MOD_SHIFT);
+    decider.SetButton({VK_PAUSE, 0, MOD_SHIFT});
     Down('A', 900);
     Down(VK_CAPITAL, 1000);
     Up('A', 1010);         // pressed before the button
@@ -230,7 +230,7 @@ TEST_F(HeldModifierStory, EachProgramsOwnHoldDecidesWhatItsPressesHold) {
     rules.programs = {{L"editor.exe", false, {{VK_CAPITAL, true}}},
                       {L"terminal.exe", false, {{VK_CAPITAL, true}}}};
     matcher.SetRules(nullptr, rules);
-    decider.SetButton(VK_CAPITAL, MOD_ALT, 2);
+    decider.SetButton({VK_CAPITAL, 2, MOD_ALT});
 
     inFront = L"editor.exe";
     Down(VK_CAPITAL, 1000);
@@ -245,7 +245,8 @@ TEST_F(HeldModifierStory, EachProgramsOwnHoldDecidesWhatItsPressesHold) {
     Up(VK_CAPITAL, 2100);
     Down(VK_CAPITAL, 3000);
     Down('C', 3040);
-    inFront = L"other.exe";  // the press stays with the program it began in
+    inFront = L"other.exe";
+    Down(VK_CAPITAL, 3060);  // a repeat: the press stays with the program it began in
     Up('C', 3090);
     Up(VK_CAPITAL, 3130);
     EXPECT_EQ(seen,
@@ -255,6 +256,15 @@ TEST_F(HeldModifierStory, EachProgramsOwnHoldDecidesWhatItsPressesHold) {
     Down(VK_CAPITAL, 4000);
     Clock(4500);
     Up(VK_CAPITAL, 4600);
+    EXPECT_EQ(seen, (Seen{"Ctrl down", "Ctrl up"}));
+}
+
+// A reload may hand the layer a set without the button while it is held.
+TEST_F(HeldModifierStory, AHeldButtonLeftOutOfANewSetStillLetsGoAtItsRelease) {
+    Down(VK_CAPITAL, 1000);
+    Clock(1500);
+    decider.ClearButtons();
+    Up(VK_CAPITAL, 1600);
     EXPECT_EQ(seen, (Seen{"Ctrl down", "Ctrl up"}));
 }
 
