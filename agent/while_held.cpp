@@ -3,6 +3,7 @@
 #include <wtsapi32.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "agent/agent_state.h"
@@ -29,54 +30,40 @@ bool HoldsWhileHeld(const ActionSlot& slot) {
            WhileHeldModifiers(slot.command) != 0;
 }
 
-bool SlotsHoldWhileHeld(const ActionSlot* slots) {
-    return std::any_of(slots, slots + kSlotCount, HoldsWhileHeld);
-}
-
-// Only buttons that have hot keys: the layer decides for the keys it reports. A program's
-// own slots decide its presses, so each program whose hold holds modifiers is named too.
-std::vector<platform::HeldButton> HeldButtonsOf(const ButtonBinding& binding) {
-    std::vector<platform::HeldButton> held;
-    if (binding.hotKeyId == kNoHotKeyId) {
-        return held;
-    }
-    if (binding.enabled == 1 && HoldsWhileHeld(binding.slots[kPressHold])) {
-        held.push_back({binding.vk, 0, WhileHeldModifiers(binding.slots[kPressHold].command)});
+// The button's assignment sets that are switched on: the global ones (program 0) and each
+// program's own, which decides that program's presses.
+std::vector<std::pair<int, const ActionSlot*>> SwitchedOnSlots(const ButtonBinding& binding) {
+    std::vector<std::pair<int, const ActionSlot*>> sets;
+    if (binding.enabled == 1) {
+        sets.emplace_back(0, binding.slots);
     }
     for (const ProgramBinding& own : binding.appButtons) {
-        if (own.enabled == 1 && HoldsWhileHeld(own.slots[kPressHold])) {
-            held.push_back(
-                {binding.vk, own.program, WhileHeldModifiers(own.slots[kPressHold].command)});
+        if (own.enabled == 1) {
+            sets.emplace_back(own.program, own.slots);
         }
     }
-    return held;
-}
-
-bool UsesWhileHeld(const ButtonBinding& binding) {
-    if (binding.hotKeyId == kNoHotKeyId) {
-        return false;
-    }
-    if (binding.enabled == 1 && SlotsHoldWhileHeld(binding.slots)) {
-        return true;
-    }
-    return std::any_of(binding.appButtons.begin(), binding.appButtons.end(),
-                       [](const ProgramBinding& own) {
-                           return own.enabled == 1 && SlotsHoldWhileHeld(own.slots);
-                       });
+    return sets;
 }
 
 }  // namespace
 
-// Paused, the slots that wait for the resume hold nothing either: the buttons the layer
-// still takes (those that resume) are ordinary presses until then.
+// Only buttons that have hot keys: the layer decides for the keys it reports. Paused, the
+// slots that wait for the resume hold nothing either: the buttons the layer still takes
+// (those that resume) are ordinary presses until then.
 void ApplyWhileHeldButtons() {
     std::vector<platform::HeldButton> buttons;
     whileHeldInUse = false;
     for (const ButtonBinding& binding : buttonTable) {
-        whileHeldInUse = whileHeldInUse || UsesWhileHeld(binding);
-        const std::vector<platform::HeldButton> held = HeldButtonsOf(binding);
-        if (!paused) {
-            buttons.insert(buttons.end(), held.begin(), held.end());
+        if (binding.hotKeyId == kNoHotKeyId) {
+            continue;
+        }
+        for (const auto& [program, slots] : SwitchedOnSlots(binding)) {
+            whileHeldInUse =
+                whileHeldInUse || std::any_of(slots, slots + kSlotCount, HoldsWhileHeld);
+            const ActionSlot& hold = slots[kPressHold];
+            if (!paused && HoldsWhileHeld(hold)) {
+                buttons.push_back({binding.vk, program, WhileHeldModifiers(hold.command)});
+            }
         }
     }
     if (!buttons.empty() || layerHasButtons) {

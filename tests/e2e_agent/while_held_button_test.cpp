@@ -5,11 +5,11 @@
 // modifier is down.
 #include <gtest/gtest.h>
 
-#include <cwchar>
 #include <string>
 #include <vector>
 
 #include "e2e_agent/seeded_agent_test.h"
+#include "platform/open_programs.h"
 #include "support/test_window.h"
 #include "support/x_input.h"
 
@@ -134,9 +134,8 @@ class WhileHeldInThisProgramTest : public WhileHeldButtonTest {
         WhileHeldButtonTest::Seed();
         wchar_t path[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, path, MAX_PATH);
-        const wchar_t* slash = wcsrchr(path, L'\\');
         testing_support::SeedAppButton(
-            slash ? slash + 1 : path, L"4013", 1,
+            platform::FileNameOf(path), L"4013", 1,
             {{0, kActionKeySequence, L"#<#"}, {2, kActionWhileHeld, L"A"}});
     }
 };
